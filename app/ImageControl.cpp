@@ -1,0 +1,33 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "app/ImageControl.h"
+
+#include <QMouseEvent>
+#include <QPainter>
+
+ImageControl::ImageControl(QWidget* parent)
+    : QWidget(parent)
+{
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void ImageControl::setPicture(QImage picture)
+{
+    m_picture = std::move(picture);
+    update();
+}
+
+void ImageControl::paintEvent(QPaintEvent*)
+{
+    if (m_picture.isNull())
+        return;
+    QPainter painter(this);
+    // The picture is decoded close to its displayed size, so bilinear filtering is enough.
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawImage(rect(), m_picture);
+}
+
+void ImageControl::mousePressEvent(QMouseEvent* event)
+{
+    emit mousePressed(event->button());
+    event->accept();
+}

@@ -1,0 +1,14 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "app/SlidewellForm.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Slidewell"));
+    SlidewellForm form(QApplication::arguments());
+    form.show();
+    form.CenterOnScreen();
+    return QApplication::exec();
+}

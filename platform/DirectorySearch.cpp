@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "platform/DirectorySearch.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+
+#include <algorithm>
+
+QString DirectorySearch::first(const QString& pathPattern)
+{
+    m_names.clear();
+    m_position = 0;
+    const qsizetype slash = pathPattern.lastIndexOf(u'/');
+    const QString folder = slash < 0 ? QStringLiteral(".") : pathPattern.left(slash + 1);
+    const QString pattern = pathPattern.mid(slash + 1);
+
+    // Ordinary files only: no directories, no hidden files, no FIFOs, sockets or devices.
+    QDirIterator entries(folder, QDir::Files | QDir::NoDotAndDotDot);
+    while (entries.hasNext()) {
+        const QFileInfo entry = entries.nextFileInfo();
+        if (entry.isFile() && !entry.fileName().startsWith(u'.')
+            && matches(pattern, entry.fileName()))
+            m_names.append(entry.fileName());
+    }
+    std::sort(m_names.begin(), m_names.end(), [](const QString& a, const QString& b) {
+        const int byCase = a.compare(b, Qt::CaseInsensitive);
+        return byCase != 0 ? byCase < 0 : a < b;
+    });
+    return next();
+}
+
+QString DirectorySearch::next()
+{
+    return m_position < m_names.size() ? m_names.at(m_position++) : QString();
+}
+
+bool DirectorySearch::matches(const QString& pattern, const QString& name)
+{
+    // A final "." stands for "no extension": "*." matches names without a dot.
+    if (pattern.endsWith(u'.') && pattern.size() > 1)
+        return !name.contains(u'.') && matches(pattern.chopped(1), name);
+    // Iterative wildcard match with backtracking to the last "*": linear in practice.
+    qsizetype p = 0;
+    qsizetype n = 0;
+    qsizetype star = -1;
+    qsizetype resume = 0;
+    while (n < name.size()) {
+        if (p < pattern.size()
+            && (pattern[p] == u'?' || pattern[p].toCaseFolded() == name[n].toCaseFolded())) {
+            ++p;
+            ++n;
+        } else if (p < pattern.size() && pattern[p] == u'*') {
+            star = p++;
+            resume = n;
+        } else if (star >= 0) {
+            p = star + 1;
+            n = ++resume;
+        } else {
+            return false;
+        }
+    }
+    while (p < pattern.size() && pattern[p] == u'*')
+        ++p;
+    return p == pattern.size();
+}

@@ -1,0 +1,26 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// The show's folder search: started with a path pattern, it hands out the matching ordinary files
+// one name at a time. Names match the pattern by the Windows wildcard rules without regard to
+// case, and come in name order without regard to case. The listing is taken when the search
+// starts, so files added later are seen only when it starts again.
+class DirectorySearch
+{
+public:
+    // Starts a new search for "folder/pattern" and returns the first name (without the folder),
+    // or empty text when nothing matches or the folder cannot be read.
+    QString first(const QString& pathPattern);
+    // The next name of the current search, or empty text when there are no more.
+    QString next();
+
+    // "*" matches any run of characters and "?" any one; letter case is not significant.
+    static bool matches(const QString& pattern, const QString& name);
+
+private:
+    QStringList m_names;
+    qsizetype m_position = 0;
+};

@@ -1,0 +1,9 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "platform/RuntimeError.h"
+
+RuntimeError::RuntimeError(int number, QString source, QString description)
+    : m_number(number)
+    , m_source(std::move(source))
+    , m_description(std::move(description))
+    , m_what(m_description.toUtf8())
+{ }

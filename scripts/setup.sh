@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building (and, with --test, testing) needs; does nothing
+# when they are all there already.
+set -euo pipefail
+
+packages=(
+    g++ cmake ninja-build pkg-config git
+    qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins libxcb1-dev libgl-dev
+    fonts-dejavu-core
+)
+if [[ "${1:-}" == "--test" ]]; then
+    packages+=(
+        clang-format xvfb openbox xdotool x11-utils imagemagick
+    )
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+if ((${#missing[@]})); then
+    echo "Installing: ${missing[*]}"
+    if [[ $(id -u) -ne 0 ]]; then
+        sudo=sudo
+    else
+        sudo=
+    fi
+    $sudo apt-get update -q
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
