@@ -6,11 +6,13 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build pkg-config git
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins libxcb1-dev libgl-dev
+    libemf2svg-dev libwmf-dev libuemf-dev
     fonts-dejavu-core
 )
 if [[ "${1:-}" == "--test" ]]; then
     packages+=(
-        clang-format xvfb openbox xdotool x11-utils imagemagick
+        clang clang-format libclang-rt-14-dev xvfb openbox xdotool x11-utils imagemagick
+        libjpeg-turbo-progs feh dpkg-dev lintian desktop-file-utils appstream file
     )
 fi
 
