@@ -1,0 +1,69 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "app/SlidewellForm.h"
+#include "platform/VbColor.h"
+#include "ui_SlidewellForm.h"
+
+#include <QTest>
+
+class tst_StartUp : public QObject
+{
+    Q_OBJECT
+private slots:
+    void firstRunShowsDesignValues();
+    void commandLineFillsFolderBox_data();
+    void commandLineFillsFolderBox();
+};
+
+namespace {
+FormServices silentServices()
+{
+    FormServices services;
+    services.messageBox = [](QWidget*, const QString& text, const QString&, int) {
+        QFAIL(qPrintable(QStringLiteral("unexpected message: ") + text));
+    };
+    return services;
+}
+} // namespace
+
+void tst_StartUp::firstRunShowsDesignValues()
+{
+    SlidewellForm form(QStringList { QStringLiteral("slidewell") }, silentServices());
+    Ui::SlidewellForm* ui = form.controls();
+    QCOMPARE(ui->folderTextBox->text(), QString());
+    QCOMPARE(ui->imageDelayComboBox->currentText(), QStringLiteral("3"));
+    QCOMPARE(ui->imageDelayComboBox->count(), 20);
+    QCOMPARE(ui->imageFileFormatComboBox->currentIndex(), -1);
+    QCOMPARE(ui->imageFileFormatComboBox->currentText(), QString());
+    QCOMPARE(form.swatchColor(), VbColor::black);
+    QCOMPARE(form.BackColor(), VbColor::windowBackground);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QCOMPARE(form.ScaleWidth(), 4665);
+    QCOMPARE(form.ScaleHeight(), 3690);
+    QVERIFY(!form.Timer.isActive());
+    QVERIFY(ui->pictureImage->isHidden());
+}
+
+void tst_StartUp::commandLineFillsFolderBox_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QString>("folder");
+    QTest::newRow("none") << QStringList {} << "";
+    QTest::newRow("blanks only") << QStringList { "   " } << "";
+    QTest::newRow("path") << QStringList { "/home/a" } << "/home/a";
+    QTest::newRow("blanks kept") << QStringList { " /home/a " } << " /home/a ";
+    QTest::newRow("quotes kept") << QStringList { "\"/home/a b\"" } << "\"/home/a b\"";
+    QTest::newRow("joined") << QStringList { "/home/my", "photos" } << "/home/my photos";
+}
+
+void tst_StartUp::commandLineFillsFolderBox()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(QString, folder);
+    arguments.prepend(QStringLiteral("slidewell"));
+    SlidewellForm form(arguments, silentServices());
+    QCOMPARE(form.controls()->folderTextBox->text(), folder);
+}
+
+QTEST_MAIN(tst_StartUp)
+#include "tst_StartUp.moc"
