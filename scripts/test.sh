@@ -11,6 +11,12 @@ git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 echo "== build"
 SLIDEWELL_BUILD_DIR=build scripts/build.sh -DSLIDEWELL_WERROR=ON
 
+echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+SLIDEWELL_BUILD_DIR=build-sanitize scripts/build.sh -DSLIDEWELL_WERROR=ON -DSLIDEWELL_SANITIZE=ON \
+    -DCMAKE_BUILD_TYPE=Debug
+# Qt and fontconfig keep caches until exit that LeakSanitizer would report as leaks.
+ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    ctest --test-dir build-sanitize -L unit --output-on-failure -j2
+
 echo "== tests"
-cd build
-ctest --output-on-failure -j2
+ctest --test-dir build --output-on-failure -j2
