@@ -46,13 +46,14 @@ bool DirectorySearch::matches(const QString& pattern, const QString& name)
     qsizetype star = -1;
     qsizetype resume = 0;
     while (n < name.size()) {
-        if (p < pattern.size()
+        // "*" is a wildcard even where the name holds a "*" of its own.
+        if (p < pattern.size() && pattern[p] == u'*') {
+            star = p++;
+            resume = n;
+        } else if (p < pattern.size()
             && (pattern[p] == u'?' || pattern[p].toCaseFolded() == name[n].toCaseFolded())) {
             ++p;
             ++n;
-        } else if (p < pattern.size() && pattern[p] == u'*') {
-            star = p++;
-            resume = n;
         } else if (star >= 0) {
             p = star + 1;
             n = ++resume;
