@@ -10,6 +10,7 @@
 #include <QDate>
 #include <QFile>
 #include <QKeyEvent>
+#include <QScreen>
 
 namespace {
 
@@ -26,13 +27,18 @@ PropertyBag savedUrlLabelData()
 
 AboutForm::AboutForm(QWidget* parent)
     : QDialog(parent,
-        Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
-            | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+        Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
+            | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
     , ui(std::make_unique<Ui::AboutForm>())
 {
     ui->setupUi(this);
     setWindowTitle(ui->Label3->text());
     setFixedSize(Twips::toPixels(designClientWidth), Twips::toPixels(designClientHeight));
+    // Centred on the screen by its client area, as the main window is; placing it here keeps
+    // the dialog's own guess at the frame from moving it.
+    const QRect screenArea = screen()->geometry();
+    setGeometry(screenArea.left() + (screenArea.width() - width()) / 2,
+        screenArea.top() + (screenArea.height() - height()) / 2, width(), height());
     QPalette background = palette();
     background.setColor(QPalette::Window, VbColor::toQColor(VbColor::windowBackground));
     setPalette(background);
