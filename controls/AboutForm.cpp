@@ -2,6 +2,7 @@
 #include "controls/AboutForm.h"
 
 #include "controls/PropertyBag.h"
+#include "controls/XLinkLabel.h"
 #include "platform/Twips.h"
 #include "platform/VbColor.h"
 #include "platform/Version.h"
