@@ -77,11 +77,11 @@ e2e_start_display() {
     mkfifo "$fifo"
     Xvfb -displayfd 3 -screen 0 "${size}x24" -dpi 96 -nolisten tcp 3>"$fifo" 2>"$E2E_TMP/xvfb.log" &
     E2E_PIDS+=($!)
-    read -r -t 10 number <"$fifo" || e2e_fail "Xvfb did not start"
+    read -r -t 30 number <"$fifo" || e2e_fail "Xvfb did not start"
     export DISPLAY=:$number
     openbox --sm-disable >"$E2E_TMP/openbox.log" 2>&1 &
     E2E_PIDS+=($!)
-    e2e_until 10 e2e_wm_ready || e2e_fail "openbox did not start"
+    e2e_until 30 e2e_wm_ready || e2e_fail "openbox did not start"
     e2e_log "display $DISPLAY ($size) with openbox"
 }
 

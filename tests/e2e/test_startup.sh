@@ -30,7 +30,7 @@ popups() { xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null | wc -l; }
 before=$(popups)
 xdotool key --window "$window" alt+f
 more_windows() { (($(popups) > before)); }
-e2e_until 5 more_windows || e2e_fail "File menu did not open"
+e2e_until 10 more_windows || e2e_fail "File menu did not open"
 xdotool key Escape
 
 # The Exit button, at (232, 200) in the frame.
@@ -42,8 +42,9 @@ status=$(e2e_wait_exit "$APP_PID" 10)
 e2e_start_app
 window=$(e2e_wait_window '^Slidewell$')
 xdotool windowfocus --sync "$window" 2>/dev/null
+before=$(popups)
 xdotool key --window "$window" alt+f
-sleep 0.3
+e2e_until 10 more_windows || e2e_fail "File menu did not open"
 xdotool key Return
 status=$(e2e_wait_exit "$APP_PID" 10)
 [[ "$status" == 0 ]] || e2e_fail "File > Exit: status $status"
