@@ -1,10 +1,115 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// PLACEHOLDER: the settings store is being built; these keep the window linking meanwhile.
 #include "app/SlidewellForm.h"
+#include "platform/Conversions.h"
+#include "platform/RuntimeError.h"
+#include "platform/Twips.h"
+#include "platform/VbColor.h"
+#include "settings/RegistryToolModule.h"
+#include "ui_SlidewellForm.h"
 
-void SlidewellForm::LoadSettings() { }
-void SlidewellForm::SaveSettings() { }
-void SlidewellForm::SaveWindowSize() { }
-QString SlidewellForm::GetScreenSizeSetting() const { return QString(); }
-qint32 SlidewellForm::GetSavedWidth() const { return Width(); }
-qint32 SlidewellForm::GetSavedHeight() const { return Height(); }
+#include <QScreen>
+
+#include <algorithm>
+#include <optional>
+
+namespace {
+
+const QString settingsKeyPath = QStringLiteral("Software\\Slidewell");
+
+// A value that cannot be read looks like one stored empty.
+QString readSetting(const QString& name)
+{
+    QString text;
+    RegistryToolModule::ReadKeyValue(
+        RegistryToolModule::HKEY_LOCAL_MACHINE, settingsKeyPath, name, text);
+    return text;
+}
+
+void writeSetting(const QString& name, const QString& text)
+{
+    RegistryToolModule::SetKeyValue(
+        RegistryToolModule::HKEY_LOCAL_MACHINE, settingsKeyPath, name, text);
+}
+
+// The stored number rounded to 32 bits; nothing when the value is absent, empty or overflows.
+std::optional<qint32> readNumberSetting(const QString& name)
+{
+    const QString text = readSetting(name);
+    if (text.isEmpty())
+        return std::nullopt;
+    try {
+        return Conversions::toInt32(Conversions::leadingNumber(text));
+    } catch (const RuntimeError&) {
+        return std::nullopt;
+    }
+}
+
+} // namespace
+
+void SlidewellForm::LoadSettings()
+{
+    QString text = readSetting(QStringLiteral("imageFolder"));
+    if (!text.isEmpty())
+        ui->folderTextBox->setText(text);
+
+    text = readSetting(QStringLiteral("imageDelayInSeconds"));
+    if (!text.isEmpty())
+        ui->imageDelayComboBox->setCurrentText(text);
+
+    if (readSetting(QStringLiteral("screenSize")).toLower() == QLatin1String("full"))
+        ui->fullScreenOptionButton->setChecked(true);
+    else
+        ui->adjustableSizeOptionButton->setChecked(true);
+
+    // Only the program writes these values; anything the colour box would refuse keeps it black.
+    const std::optional<qint32> color = readNumberSetting(QStringLiteral("backgroundColor"));
+    if (color && VbColor::isValid(*color))
+        setSwatchColor(*color);
+
+    // The list finds its entries without regard to case; any other text selects nothing.
+    text = readSetting(QStringLiteral("fileFormat"));
+    if (!text.isEmpty()) {
+        const int index = ui->imageFileFormatComboBox->findText(text, Qt::MatchFixedString);
+        if (index >= 0)
+            ui->imageFileFormatComboBox->setCurrentIndex(index);
+    }
+}
+
+void SlidewellForm::SaveSettings()
+{
+    writeSetting(QStringLiteral("imageFolder"), ui->folderTextBox->text());
+    writeSetting(QStringLiteral("imageDelayInSeconds"), ui->imageDelayComboBox->currentText());
+    writeSetting(QStringLiteral("screenSize"), GetScreenSizeSetting());
+    writeSetting(QStringLiteral("backgroundColor"), Conversions::decimalText(swatchColor()));
+    writeSetting(QStringLiteral("fileFormat"), ui->imageFileFormatComboBox->currentText());
+}
+
+void SlidewellForm::SaveWindowSize()
+{
+    if (ui->fullScreenOptionButton->isChecked())
+        return;
+    writeSetting(QStringLiteral("screenWidth"), Conversions::plainNumberText(Width()));
+    writeSetting(QStringLiteral("screenHeight"), Conversions::plainNumberText(Height()));
+}
+
+QString SlidewellForm::GetScreenSizeSetting() const
+{
+    return ui->fullScreenOptionButton->isChecked() ? QStringLiteral("full")
+                                                   : QStringLiteral("adjustable");
+}
+
+// A saved size larger than the screen's free area would put the title bar out of reach, so the
+// window, with its frame, never gets larger than that area.
+qint32 SlidewellForm::GetSavedWidth() const
+{
+    const qint32 width = readNumberSetting(QStringLiteral("screenWidth")).value_or(Width());
+    const int frame = frameGeometry().width() - geometry().width();
+    return std::min(width, Twips::fromPixels(screen()->availableGeometry().width() - frame));
+}
+
+qint32 SlidewellForm::GetSavedHeight() const
+{
+    const qint32 height = readNumberSetting(QStringLiteral("screenHeight")).value_or(Height());
+    const int frame = frameGeometry().height() - geometry().height();
+    return std::min(height, Twips::fromPixels(screen()->availableGeometry().height() - frame));
+}
