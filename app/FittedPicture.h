@@ -1,0 +1,18 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include <QImage>
+#include <QSize>
+#include <QString>
+
+// One image of the show, loaded for a client area: its size on screen and its pixels.
+struct FittedPicture
+{
+    QSize size; // device-independent pixels, anchored at the client area's top-left corner
+    QImage image; // decoded at size x devicePixelRatio
+};
+
+// Loads the picture file fitted into a client area given in twips. Throws RuntimeError when the
+// file cannot be read or its size cannot be fitted.
+FittedPicture loadFittedPicture(
+    const QString& path, qint32 clientWidth, qint32 clientHeight, qreal devicePixelRatio);

@@ -1,0 +1,91 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "platform/PictureLoader.h"
+
+#include <QFileInfo>
+
+namespace {
+
+// libjpeg keeps its own buffers (a progressive file holds all its coefficients at once) outside
+// Qt's allocation limit. Capped, a file that would need more fails instead of exhausting memory.
+void capJpegMemory()
+{
+    static const bool capped = [] {
+        if (!qEnvironmentVariableIsSet("JPEGMEM"))
+            qputenv("JPEGMEM", "512M");
+        return true;
+    }();
+    Q_UNUSED(capped);
+}
+
+} // namespace
+
+bool PictureFile::open(const QString& path)
+{
+    capJpegMemory();
+    m_reader.reset();
+    m_naturalSize = QSize();
+    m_transposed = false;
+    m_errorString.clear();
+
+    // Opening a FIFO or a device would block or read forever.
+    const QFileInfo info(path);
+    if (!info.exists())
+        return fail(QStringLiteral("File not found"));
+    if (!info.isFile())
+        return fail(QStringLiteral("Not a regular file"));
+
+    auto reader = std::make_unique<QImageReader>(path);
+    reader->setDecideFormatFromContent(true);
+    if (!reader->canRead())
+        return fail(reader->errorString());
+
+    // An icon file holds several sizes: show the largest. (Other formats count their frames by
+    // reading the whole file, so only icons are asked.)
+    QSize size = reader->size();
+    if (reader->format() == "ico") {
+        int largest = 0;
+        for (int i = 0; i < reader->imageCount() && reader->jumpToImage(i); ++i) {
+            const QSize candidate = reader->size();
+            if (qint64(candidate.width()) * candidate.height()
+                > qint64(size.width()) * size.height()) {
+                size = candidate;
+                largest = i;
+            }
+        }
+        if (!reader->jumpToImage(largest))
+            return fail(reader->errorString());
+    }
+
+    if (size.width() <= 0 || size.height() <= 0)
+        return fail(QStringLiteral("The picture has no size"));
+    if (qint64(size.width()) * size.height() > pixelBudget)
+        return fail(QStringLiteral("The picture is too large"));
+
+    m_transposed = reader->transformation().testFlag(QImageIOHandler::TransformationRotate90);
+    m_naturalSize = m_transposed ? size.transposed() : size;
+    reader->setAutoTransform(true);
+    m_reader = std::move(reader);
+    return true;
+}
+
+QImage PictureFile::decode(const QSize& pixelSize)
+{
+    if (!m_reader) {
+        fail(QStringLiteral("No picture is open"));
+        return QImage();
+    }
+    // The reader scales before it applies the orientation.
+    m_reader->setScaledSize(m_transposed ? pixelSize.transposed() : pixelSize);
+    QImage image = m_reader->read();
+    if (image.isNull())
+        fail(m_reader->errorString());
+    m_reader.reset();
+    return image;
+}
+
+bool PictureFile::fail(const QString& error)
+{
+    m_errorString = error;
+    m_reader.reset();
+    return false;
+}

@@ -1,0 +1,40 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#pragma once
+
+#include <QImage>
+#include <QImageReader>
+#include <QSize>
+#include <QString>
+
+#include <memory>
+
+// One picture file of the show, recognised by its content whatever its name says. Opening reads
+// only the header; the pixels are decoded later, directly at the size they are shown at, so a
+// large photo costs little time and memory.
+class PictureFile
+{
+public:
+    // Reads the header. False, with errorString() set, for a file that is missing, not a
+    // regular file, of no known format, damaged, or whose header claims an absurd size.
+    bool open(const QString& path);
+
+    // The size as displayed, in pixels: EXIF orientation applied; for an icon file, its largest
+    // image.
+    QSize naturalSize() const { return m_naturalSize; }
+
+    // The picture decoded at pixelSize (as displayed), or a null image with errorString() set.
+    QImage decode(const QSize& pixelSize);
+
+    QString errorString() const { return m_errorString; }
+
+    // Pictures above this many pixels are refused before any decoding.
+    static constexpr qint64 pixelBudget = qint64(16384) * 16384;
+
+private:
+    bool fail(const QString& error);
+
+    std::unique_ptr<QImageReader> m_reader;
+    QSize m_naturalSize;
+    bool m_transposed = false;
+    QString m_errorString;
+};
