@@ -41,8 +41,9 @@ bool PictureFile::open(const QString& path)
 
     // An icon file holds several sizes: show the largest. (Other formats count their frames by
     // reading the whole file, so only icons are asked.)
+    const QByteArray format = reader->format();
     QSize size = reader->size();
-    if (reader->format() == "ico") {
+    if (format == "ico" || format == "cur") {
         int largest = 0;
         for (int i = 0; i < reader->imageCount() && reader->jumpToImage(i); ++i) {
             const QSize candidate = reader->size();

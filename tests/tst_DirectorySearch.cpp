@@ -1,0 +1,146 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "platform/DirectorySearch.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+class tst_DirectorySearch : public QObject
+{
+    Q_OBJECT
+private slots:
+    void matchesWindowsWildcards_data();
+    void matchesWindowsWildcards();
+    void listsRegularFilesByNameWithoutCase();
+    void restartSeesChanges();
+    void missingFolderFindsNothing();
+};
+
+namespace {
+
+void touch(const QString& path)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("x");
+}
+
+QStringList allNames(DirectorySearch& search, const QString& pathPattern)
+{
+    QStringList names;
+    for (QString name = search.first(pathPattern); !name.isEmpty(); name = search.next())
+        names.append(name);
+    return names;
+}
+
+} // namespace
+
+void tst_DirectorySearch::matchesWindowsWildcards_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("matches");
+    QTest::newRow("case ignored") << "*.BMP"
+                                  << "photo.bmp" << true;
+    QTest::newRow("other extension") << "*.BMP"
+                                     << "photo.gif" << false;
+    QTest::newRow("extension as prefix") << "*.BMP"
+                                         << "photo.bmpx" << false;
+    QTest::newRow("JP* jpeg") << "*.JP*"
+                              << "a.jpeg" << true;
+    QTest::newRow("JP* jpe") << "*.JP*"
+                             << "a.JPE" << true;
+    QTest::newRow("JP* anything after") << "*.JP*"
+                                        << "a.jpg.txt" << true;
+    QTest::newRow("JP* no dot") << "*.JP*"
+                                << "jpg" << false;
+    QTest::newRow("star dot: no extension") << "*."
+                                            << "README" << true;
+    QTest::newRow("star dot: extension") << "*."
+                                         << "a.bmp" << false;
+    QTest::newRow("several dots") << "*.GIF"
+                                  << "a.b.c.gif" << true;
+    QTest::newRow("star backtracks") << "*a*b"
+                                     << "xaxxaxb" << true;
+    QTest::newRow("star backtracks, no end") << "*a*b"
+                                             << "xaxxaxbc" << false;
+    QTest::newRow("question mark") << "?.ICO"
+                                   << "a.ico" << true;
+    QTest::newRow("question mark one only") << "?.ICO"
+                                            << "ab.ico" << false;
+    QTest::newRow("non-ASCII case") << "*.JPG"
+                                    << "Äpfel.jpg" << true;
+}
+
+void tst_DirectorySearch::matchesWindowsWildcards()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QString, name);
+    QTEST(DirectorySearch::matches(pattern, name), "matches");
+}
+
+void tst_DirectorySearch::listsRegularFilesByNameWithoutCase()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    for (const char* name : { "b.jpg", "A.JPG", "c.jpeg", ".hidden.jpg", "notes.txt" })
+        touch(dir.filePath(QString::fromLatin1(name)));
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("folder.jpg")));
+    QVERIFY(
+        QFile::link(dir.filePath(QStringLiteral("b.jpg")), dir.filePath(QStringLiteral("d.jpg"))));
+    QVERIFY(
+        QFile::link(dir.filePath(QStringLiteral("gone")), dir.filePath(QStringLiteral("e.jpg"))));
+    // A FIFO would block whoever opens it.
+    QCOMPARE(
+        mkfifo(QFile::encodeName(dir.filePath(QStringLiteral("fifo.jpg"))).constData(), 0600), 0);
+    const int unixSocket = socket(AF_UNIX, SOCK_STREAM, 0);
+    QVERIFY(unixSocket >= 0);
+    sockaddr_un address {};
+    address.sun_family = AF_UNIX;
+    const QByteArray socketPath = QFile::encodeName(dir.filePath(QStringLiteral("socket.jpg")));
+    QVERIFY(socketPath.size() < qsizetype(sizeof address.sun_path));
+    qstrcpy(address.sun_path, socketPath.constData());
+    QCOMPARE(bind(unixSocket, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    close(unixSocket);
+
+    DirectorySearch search;
+    QCOMPARE(allNames(search, dir.path() + QStringLiteral("/*.JP*")),
+        QStringList({ "A.JPG", "b.jpg", "c.jpeg", "d.jpg" }));
+    QCOMPARE(search.next(), QString());
+    QCOMPARE(allNames(search, dir.path() + QStringLiteral("/*.")), QStringList());
+    QCOMPARE(allNames(search, dir.path() + QStringLiteral("/*.TXT")), QStringList({ "notes.txt" }));
+}
+
+void tst_DirectorySearch::restartSeesChanges()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    touch(dir.filePath(QStringLiteral("1.gif")));
+    touch(dir.filePath(QStringLiteral("2.gif")));
+    const QString pattern = dir.path() + QStringLiteral("/*.GIF");
+    DirectorySearch search;
+    QCOMPARE(search.first(pattern), QStringLiteral("1.gif"));
+    touch(dir.filePath(QStringLiteral("3.gif")));
+    // The listing was taken at the start.
+    QCOMPARE(search.next(), QStringLiteral("2.gif"));
+    QCOMPARE(search.next(), QString());
+    QCOMPARE(allNames(search, pattern), QStringList({ "1.gif", "2.gif", "3.gif" }));
+}
+
+void tst_DirectorySearch::missingFolderFindsNothing()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    DirectorySearch search;
+    QCOMPARE(search.first(dir.filePath(QStringLiteral("missing/*.BMP"))), QString());
+    QCOMPARE(search.next(), QString());
+}
+
+QTEST_GUILESS_MAIN(tst_DirectorySearch)
+#include "tst_DirectorySearch.moc"

@@ -1,0 +1,275 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "platform/PictureLoader.h"
+
+#include <QBuffer>
+#include <QFile>
+#include <QImageWriter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+#include <sys/stat.h>
+
+class tst_PictureLoader : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void readsByContent_data();
+    void readsByContent();
+    void appliesExifOrientation();
+    void iconShowsLargestImage();
+    void refusesUnreadableFiles_data();
+    void refusesUnreadableFiles();
+    void refusesAbsurdSizesBeforeDecoding_data();
+    void refusesAbsurdSizesBeforeDecoding();
+    void decodesHugeBaselineJpegScaled();
+
+private:
+    QString write(const QString& name, const QByteArray& bytes);
+    QTemporaryDir m_dir;
+};
+
+namespace {
+
+// Left half red, right half blue.
+QImage twoColourImage(int width, int height)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    for (int y = 0; y < height; ++y)
+        for (int x = width / 2; x < width; ++x)
+            image.setPixel(x, y, qRgb(0, 0, 255));
+    return image;
+}
+
+QByteArray encode(const QImage& image, const char* format, bool progressive = false)
+{
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    QImageWriter writer(&buffer, format);
+    writer.setProgressiveScanWrite(progressive);
+    writer.write(image);
+    return bytes;
+}
+
+// A 2x1 GIF, red then blue: Qt reads GIF but cannot write it.
+QByteArray twoPixelGif()
+{
+    return QByteArray::fromHex("47494638396102000100800000"
+                               "ff00000000ff"
+                               "2c000000000200010000"
+                               "0202440a00"
+                               "3b");
+}
+
+// An EXIF block that says "rotate 90 degrees clockwise to display" (orientation 6).
+QByteArray withExifOrientation6(const QByteArray& jpeg)
+{
+    const QByteArray tiff = QByteArray::fromHex("49492a0008000000"
+                                                "0100"
+                                                "120103000100000006000000"
+                                                "00000000");
+    const QByteArray payload = QByteArray("Exif\0\0", 6) + tiff;
+    QByteArray segment = QByteArray::fromHex("ffe1");
+    const quint16 length = qToBigEndian<quint16>(quint16(payload.size() + 2));
+    segment.append(reinterpret_cast<const char*>(&length), 2);
+    segment.append(payload);
+    return jpeg.left(2) + segment + jpeg.mid(2);
+}
+
+// Sets the frame size in the JPEG's start-of-frame header (baseline or progressive).
+QByteArray withFrameSize(QByteArray jpeg, quint16 width, quint16 height)
+{
+    for (int i = 2; i + 9 < jpeg.size(); ++i) {
+        const auto marker = quint8(jpeg[i + 1]);
+        if (quint8(jpeg[i]) == 0xff && (marker == 0xc0 || marker == 0xc2)) {
+            qToBigEndian<quint16>(height, jpeg.data() + i + 5);
+            qToBigEndian<quint16>(width, jpeg.data() + i + 7);
+            return jpeg;
+        }
+    }
+    return QByteArray();
+}
+
+// One icon file holding the sizes given, in that order.
+QByteArray multiSizeIcon(const QList<int>& sizes)
+{
+    QByteArray directory = QByteArray::fromHex("00000100");
+    const quint16 count = qToLittleEndian<quint16>(quint16(sizes.size()));
+    directory.append(reinterpret_cast<const char*>(&count), 2);
+    QByteArray images;
+    const int dataStart = 6 + 16 * sizes.size();
+    for (int size : sizes) {
+        // Qt writes an icon of one image: take its directory entry and its data.
+        const QByteArray single = encode(twoColourImage(size, size), "ico");
+        QByteArray entry = single.mid(6, 16);
+        const quint32 dataSize = qFromLittleEndian<quint32>(entry.constData() + 8);
+        const quint32 dataOffset = qFromLittleEndian<quint32>(entry.constData() + 12);
+        qToLittleEndian<quint32>(quint32(dataStart + images.size()), entry.data() + 12);
+        directory.append(entry);
+        images.append(single.mid(dataOffset, dataSize));
+    }
+    return directory + images;
+}
+
+// A BMP header claiming 65535 x 65535 pixels of 24 bits, in 4 KB.
+QByteArray absurdBmp()
+{
+    QByteArray bmp(4096, '\0');
+    bmp[0] = 'B';
+    bmp[1] = 'M';
+    qToLittleEndian<quint32>(4096, bmp.data() + 2);
+    qToLittleEndian<quint32>(54, bmp.data() + 10);
+    qToLittleEndian<quint32>(40, bmp.data() + 14);
+    qToLittleEndian<qint32>(65535, bmp.data() + 18);
+    qToLittleEndian<qint32>(65535, bmp.data() + 22);
+    qToLittleEndian<quint16>(1, bmp.data() + 26);
+    qToLittleEndian<quint16>(24, bmp.data() + 28);
+    return bmp;
+}
+
+} // namespace
+
+void tst_PictureLoader::initTestCase() { QVERIFY(m_dir.isValid()); }
+
+QString tst_PictureLoader::write(const QString& name, const QByteArray& bytes)
+{
+    const QString path = m_dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        return QString();
+    return path;
+}
+
+void tst_PictureLoader::readsByContent_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("bmp") << "a.bmp" << encode(twoColourImage(40, 30), "bmp") << QSize(40, 30);
+    QTest::newRow("dib") << "a.dib" << encode(twoColourImage(40, 30), "bmp") << QSize(40, 30);
+    QTest::newRow("jpg") << "a.jpg" << encode(twoColourImage(40, 30), "jpeg") << QSize(40, 30);
+    QTest::newRow("progressive jpeg")
+        << "a.jpeg" << encode(twoColourImage(40, 30), "jpeg", true) << QSize(40, 30);
+    QTest::newRow("gif") << "a.gif" << twoPixelGif() << QSize(2, 1);
+    QTest::newRow("ico") << "a.ico" << encode(twoColourImage(32, 32), "ico") << QSize(32, 32);
+    QTest::newRow("png named bmp")
+        << "png-named.bmp" << encode(twoColourImage(40, 30), "png") << QSize(40, 30);
+    QTest::newRow("jpeg named gif")
+        << "jpeg-named.gif" << encode(twoColourImage(40, 30), "jpeg") << QSize(40, 30);
+    QTest::newRow("no extension") << "photo" << encode(twoColourImage(40, 30), "jpeg")
+                                  << QSize(40, 30);
+}
+
+void tst_PictureLoader::readsByContent()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QSize, size);
+    PictureFile picture;
+    QVERIFY2(picture.open(write(name, bytes)), qPrintable(picture.errorString()));
+    QCOMPARE(picture.naturalSize(), size);
+    const QImage image = picture.decode(QSize(20, 10));
+    QCOMPARE(image.size(), QSize(20, 10));
+    // Colours survive, left and right: the picture was really decoded.
+    const QColor left = image.pixelColor(2, 5);
+    const QColor right = image.pixelColor(17, 5);
+    QVERIFY2(left.red() > 200 && left.blue() < 60, qPrintable(left.name()));
+    QVERIFY2(right.blue() > 200 && right.red() < 60, qPrintable(right.name()));
+}
+
+void tst_PictureLoader::appliesExifOrientation()
+{
+    // Stored 40 wide and 20 high; displayed turned a quarter clockwise: 20 x 40, red on top.
+    PictureFile picture;
+    const QString path = write(QStringLiteral("rotated.jpg"),
+        withExifOrientation6(encode(twoColourImage(40, 20), "jpeg")));
+    QVERIFY2(picture.open(path), qPrintable(picture.errorString()));
+    QCOMPARE(picture.naturalSize(), QSize(20, 40));
+    const QImage image = picture.decode(QSize(10, 20));
+    QCOMPARE(image.size(), QSize(10, 20));
+    QVERIFY(image.pixelColor(5, 2).red() > 200);
+    QVERIFY(image.pixelColor(5, 17).blue() > 200);
+}
+
+void tst_PictureLoader::iconShowsLargestImage()
+{
+    PictureFile picture;
+    const QString path = write(QStringLiteral("sizes.ico"), multiSizeIcon({ 16, 48, 32 }));
+    QVERIFY2(picture.open(path), qPrintable(picture.errorString()));
+    QCOMPARE(picture.naturalSize(), QSize(48, 48));
+    const QImage image = picture.decode(QSize(48, 48));
+    QCOMPARE(image.size(), QSize(48, 48));
+    QVERIFY(image.pixelColor(40, 24).blue() > 200);
+}
+
+void tst_PictureLoader::refusesUnreadableFiles_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("text named jpg") << "damaged.jpg" << QByteArray("not a picture at all");
+    QTest::newRow("empty file") << "empty.bmp" << QByteArray();
+    QTest::newRow("bmp header only")
+        << "truncated.bmp" << encode(twoColourImage(40, 30), "bmp").left(20);
+    QTest::newRow("zero width gif")
+        << "zero.gif" << QByteArray::fromHex("47494638396100000100800000ff00000000ff3b");
+}
+
+void tst_PictureLoader::refusesUnreadableFiles()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    PictureFile picture;
+    const QString path = write(name, bytes);
+    if (picture.open(path))
+        QVERIFY(picture.decode(QSize(10, 10)).isNull());
+    QVERIFY(!picture.errorString().isEmpty());
+}
+
+void tst_PictureLoader::refusesAbsurdSizesBeforeDecoding_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<bool>("opens");
+    const QByteArray progressive = encode(twoColourImage(64, 64), "jpeg", true);
+    QTest::newRow("bmp claiming 65535x65535") << "absurd.bmp" << absurdBmp() << false;
+    QTest::newRow("progressive claiming 20000x20000")
+        << "absurd-progressive.jpg" << withFrameSize(progressive, 20000, 20000) << false;
+    // Within the pixel budget, but its coefficients would need more memory than libjpeg may
+    // take: the decoder gives up instead of allocating gigabytes.
+    QTest::newRow("progressive claiming 16000x16000")
+        << "large-progressive.jpg" << withFrameSize(progressive, 16000, 16000) << true;
+}
+
+void tst_PictureLoader::refusesAbsurdSizesBeforeDecoding()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, opens);
+    QVERIFY(!bytes.isEmpty());
+    PictureFile picture;
+    QCOMPARE(picture.open(write(name, bytes)), opens);
+    if (opens)
+        QVERIFY(picture.decode(QSize(1920, 1920)).isNull());
+    QVERIFY(!picture.errorString().isEmpty());
+}
+
+void tst_PictureLoader::decodesHugeBaselineJpegScaled()
+{
+    // 100 megapixels: decoded straight at screen size.
+    QImage huge(10000, 10000, QImage::Format_Grayscale8);
+    huge.fill(200);
+    const QString path = write(QStringLiteral("huge.jpg"), encode(huge, "jpeg"));
+    huge = QImage();
+    PictureFile picture;
+    QVERIFY2(picture.open(path), qPrintable(picture.errorString()));
+    QCOMPARE(picture.naturalSize(), QSize(10000, 10000));
+    const QImage image = picture.decode(QSize(1080, 1080));
+    QCOMPARE(image.size(), QSize(1080, 1080));
+    QVERIFY(qAbs(qGray(image.pixel(500, 500)) - 200) < 8);
+}
+
+QTEST_GUILESS_MAIN(tst_PictureLoader)
+#include "tst_PictureLoader.moc"
