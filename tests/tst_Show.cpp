@@ -1,0 +1,527 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "app/SlidewellForm.h"
+#include "platform/VbColor.h"
+#include "ui_SlidewellForm.h"
+
+#include <QDir>
+#include <QFile>
+#include <QMenuBar>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+
+struct Message
+{
+    QString text;
+    QString title;
+    int style;
+};
+
+// Answers the form's modal windows: records every message box and every popup menu, and
+// chooses the queued answers in the popup menu (0, dismissed, when none is queued).
+struct Answers
+{
+    QList<Message> messages;
+    QList<QList<PopupMenuItem>> menus;
+    QList<QPoint> menuPositions;
+    QList<bool> timerRunningInMenu;
+    QList<int> choices;
+};
+
+class tst_Show : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+
+    void validatesDelayThenFolder_data();
+    void validatesDelayThenFolder();
+    void reportsMissingImages_data();
+    void reportsMissingImages();
+    void zeroDelayKeepsFirstImage();
+    void negativeDelayIsReportedAndStopWorks();
+    void fullScreenShowAndStop();
+    void fitsEachImageToCurrentClientArea_data();
+    void fitsEachImageToCurrentClientArea();
+    void wrapsAroundAndNamesEachImage();
+    void damagedFileShowsBackgroundOnEveryRound();
+    void skipsDirectoriesHiddenFilesAndFifos();
+    void survivesFolderRemovedDuringShow();
+    void popupMenuStateMachine();
+    void rightClickOnPictureOpensMenu();
+    void stopWhilePausedRestoresWindow();
+
+private:
+    SlidewellForm& startForm();
+    void writeImage(const QString& name, int width, int height, QColor color = Qt::red);
+    void play(const QString& delay = QStringLiteral("3"), bool fullScreen = false);
+    QStringList menuTexts() const;
+    QString tickCaption();
+
+    QTemporaryDir* m_dir = nullptr;
+    Answers m_answers;
+    SlidewellForm* m_form = nullptr;
+};
+
+namespace {
+
+QStringList texts(const QList<PopupMenuItem>& items)
+{
+    QStringList result;
+    for (const PopupMenuItem& item : items)
+        result.append(QString::number(item.id) + u' ' + item.text);
+    return result;
+}
+
+} // namespace
+
+void tst_Show::init()
+{
+    m_answers = Answers();
+    m_dir = new QTemporaryDir;
+    QVERIFY(m_dir->isValid());
+}
+
+void tst_Show::cleanup()
+{
+    delete m_form;
+    m_form = nullptr;
+    delete m_dir;
+    m_dir = nullptr;
+}
+
+SlidewellForm& tst_Show::startForm()
+{
+    FormServices services;
+    services.messageBox = [this](QWidget*, const QString& text, const QString& title, int style) {
+        m_answers.messages.append({ text, title, style });
+    };
+    services.trackPopupMenu = [this](
+                                  QWidget*, const QList<PopupMenuItem>& items, const QPoint& at) {
+        m_answers.menus.append(items);
+        m_answers.menuPositions.append(at);
+        m_answers.timerRunningInMenu.append(m_form->Timer.isActive());
+        return m_answers.choices.isEmpty() ? 0 : m_answers.choices.takeFirst();
+    };
+    services.cursorPos = [] { return QPoint(321, 123); };
+    m_form = new SlidewellForm(QStringList { QStringLiteral("slidewell") }, services);
+    m_form->controls()->imageFileFormatComboBox->setCurrentText(QStringLiteral("BMP"));
+    m_form->show();
+    if (!QTest::qWaitForWindowExposed(m_form))
+        qWarning("window not exposed");
+    return *m_form;
+}
+
+void tst_Show::writeImage(const QString& name, int width, int height, QColor color)
+{
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(color);
+    QVERIFY(image.save(m_dir->filePath(name), "BMP"));
+}
+
+void tst_Show::play(const QString& delay, bool fullScreen)
+{
+    if (!m_form)
+        startForm();
+    Ui::SlidewellForm* ui = m_form->controls();
+    ui->folderTextBox->setText(m_dir->path());
+    ui->imageDelayComboBox->setCurrentText(delay);
+    (fullScreen ? ui->fullScreenOptionButton : ui->adjustableSizeOptionButton)->setChecked(true);
+    m_form->playButton_Click();
+}
+
+QStringList tst_Show::menuTexts() const
+{
+    return m_answers.menus.isEmpty() ? QStringList() : texts(m_answers.menus.last());
+}
+
+QString tst_Show::tickCaption()
+{
+    m_form->Timer_Timer();
+    return m_form->windowTitle();
+}
+
+void tst_Show::validatesDelayThenFolder_data()
+{
+    QTest::addColumn<QString>("delay");
+    QTest::addColumn<bool>("withFolder");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<int>("interval");
+    QTest::newRow("spaces") << "   " << true << "Seconds cannot be empty."
+                            << "Invalid Seconds" << 0;
+    QTest::newRow("empty delay before empty folder") << "" << false << "Seconds cannot be empty."
+                                                     << "Invalid Seconds" << 0;
+    QTest::newRow("letters") << "abc" << true << "Please enter a valid number."
+                             << "Invalid Number" << 0;
+    QTest::newRow("number and word") << "3 s" << true << "Please enter a valid number."
+                                     << "Invalid Number" << 0;
+    QTest::newRow("66") << "66" << true << "Seconds must be below 66."
+                        << "Seconds Too Large" << 0;
+    QTest::newRow("65.5") << "65.5" << true << "Seconds must be below 66."
+                          << "Seconds Too Large" << 0;
+    QTest::newRow("empty folder") << "3" << false << "Please select a folder."
+                                  << "Folder Empty" << 0;
+    QTest::newRow("65") << "65" << true << ""
+                        << "" << 65000;
+    QTest::newRow("2.5 to even") << "2.5" << true << ""
+                                 << "" << 2000;
+    QTest::newRow("3.5 to even") << "3.5" << true << ""
+                                 << "" << 4000;
+    QTest::newRow("blanks around") << " 7 " << true << ""
+                                   << "" << 7000;
+}
+
+void tst_Show::validatesDelayThenFolder()
+{
+    QFETCH(QString, delay);
+    QFETCH(bool, withFolder);
+    QFETCH(QString, message);
+    QFETCH(QString, title);
+    QFETCH(int, interval);
+    writeImage(QStringLiteral("a.bmp"), 40, 30);
+    SlidewellForm& form = startForm();
+    Ui::SlidewellForm* ui = form.controls();
+    ui->imageFileFormatComboBox->setCurrentText(QStringLiteral("BMP"));
+    ui->folderTextBox->setText(withFolder ? m_dir->path() : QStringLiteral("  "));
+    ui->imageDelayComboBox->setCurrentText(delay);
+    form.playButton_Click();
+
+    if (message.isEmpty()) {
+        QCOMPARE(m_answers.messages.size(), 0);
+        QCOMPARE(form.Timer.interval(), interval);
+        QVERIFY(form.Timer.isActive());
+        QVERIFY(ui->Frame->isHidden());
+        QVERIFY(!form.menuBar()->isVisible());
+        QVERIFY(ui->pictureImage->isVisible());
+        QCOMPARE(form.BackColor(), form.swatchColor());
+        return;
+    }
+    QCOMPARE(m_answers.messages.size(), 1);
+    QCOMPARE(m_answers.messages[0].text, message);
+    QCOMPARE(m_answers.messages[0].title, title);
+    QCOMPARE(m_answers.messages[0].style, 64);
+    QCOMPARE(form.focusWidget(),
+        title == QLatin1String("Folder Empty") ? static_cast<QWidget*>(ui->folderTextBox)
+                                               : static_cast<QWidget*>(ui->imageDelayComboBox));
+    QVERIFY(ui->Frame->isVisible());
+    QVERIFY(!form.Timer.isActive());
+    form.Form_MouseDown(2);
+    QVERIFY(m_answers.menus.isEmpty());
+}
+
+void tst_Show::reportsMissingImages_data()
+{
+    QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("message");
+    const QString rest =
+        QStringLiteral(" image files.\r\nPlease select another folder or change File Format and "
+                       "try again.");
+    QTest::newRow("BMP") << "BMP"
+                         << QStringLiteral("The folder selected does not contain any BMP") + rest;
+    QTest::newRow("none") << ""
+                          << QStringLiteral("The folder selected does not contain any ") + rest;
+    QTest::newRow("JPG matches a.jpeg") << "JPG"
+                                        << "";
+}
+
+void tst_Show::reportsMissingImages()
+{
+    QFETCH(QString, format);
+    QFETCH(QString, message);
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::blue);
+    QVERIFY(image.save(m_dir->filePath(QStringLiteral("a.jpeg")), "JPEG"));
+    SlidewellForm& form = startForm();
+    form.controls()->imageFileFormatComboBox->setCurrentIndex(
+        form.controls()->imageFileFormatComboBox->findText(format));
+    play();
+    if (message.isEmpty()) {
+        QVERIFY(m_answers.messages.isEmpty());
+        QVERIFY(form.controls()->pictureImage->isVisible());
+        return;
+    }
+    QCOMPARE(m_answers.messages.size(), 1);
+    QCOMPARE(m_answers.messages[0].text, message);
+    QCOMPARE(m_answers.messages[0].title, QStringLiteral("No Image Files Found"));
+    QCOMPARE(m_answers.messages[0].style, 64);
+    QVERIFY(form.controls()->Frame->isVisible());
+}
+
+void tst_Show::zeroDelayKeepsFirstImage()
+{
+    writeImage(QStringLiteral("a.bmp"), 40, 30);
+    writeImage(QStringLiteral("b.bmp"), 40, 30);
+    play(QStringLiteral("0"));
+    QVERIFY(m_answers.messages.isEmpty());
+    QVERIFY(m_form->controls()->pictureImage->isVisible());
+    QCOMPARE(m_form->windowTitle(), QStringLiteral("Slidewell - a.bmp"));
+    // A timer at interval 0 never ticks.
+    QVERIFY(!m_form->Timer.isActive());
+    QTest::qWait(20);
+    QCOMPARE(m_form->windowTitle(), QStringLiteral("Slidewell - a.bmp"));
+}
+
+void tst_Show::negativeDelayIsReportedAndStopWorks()
+{
+    writeImage(QStringLiteral("a.bmp"), 40, 30);
+    play(QStringLiteral("-1"));
+    QCOMPARE(m_answers.messages.size(), 1);
+    QCOMPARE(m_answers.messages[0].text, QStringLiteral("Error occurred: Invalid property value"));
+    QCOMPARE(m_answers.messages[0].title, QStringLiteral("Error Occurred"));
+    QCOMPARE(m_answers.messages[0].style, 16);
+    // Left in show mode, timer off, with "Stop" to get back.
+    QVERIFY(m_form->controls()->Frame->isHidden());
+    QVERIFY(!m_form->Timer.isActive());
+    m_answers.choices = { 1 };
+    m_form->Form_MouseDown(2);
+    QCOMPARE(texts(m_answers.menus.value(0)), QStringList({ "1 Stop", "2 Pause" }));
+    QVERIFY(m_form->controls()->Frame->isVisible());
+    QVERIFY(m_form->menuBar()->isVisible());
+}
+
+void tst_Show::fullScreenShowAndStop()
+{
+    writeImage(QStringLiteral("wide.bmp"), 1000, 250, Qt::green);
+    SlidewellForm& form = startForm();
+    const QSize startupSize = form.size();
+    const QString caption = form.windowTitle();
+    form.controls()->imageDelayComboBox->setCurrentText(QStringLiteral("3"));
+    play(QStringLiteral("3"), true);
+    QVERIFY(m_answers.messages.isEmpty());
+    QVERIFY(form.windowState().testFlag(Qt::WindowFullScreen));
+    QVERIFY(form.windowFlags().testFlag(Qt::FramelessWindowHint));
+    QCOMPARE(form.windowTitle(), caption);
+    // Fitted to the whole screen: full width, a band below.
+    const QSize screen = form.screen()->geometry().size();
+    QCOMPARE(form.controls()->surface->size(), screen);
+    QCOMPARE(form.controls()->pictureImage->geometry(),
+        QRect(0, 0, screen.width(), qRound(screen.width() / 4.0)));
+    QCOMPARE(form.controls()->pictureImage->picture().pixelColor(10, 10), QColor(Qt::green));
+    QCOMPARE(tickCaption(), caption);
+
+    m_answers.choices = { 1 };
+    form.Form_MouseDown(2);
+    QVERIFY(!form.windowState().testFlag(Qt::WindowFullScreen));
+    QVERIFY(!form.windowFlags().testFlag(Qt::FramelessWindowHint));
+    QTRY_COMPARE(form.size(), startupSize);
+    QCOMPARE(form.BackColor(), VbColor::windowBackground);
+    QVERIFY(form.controls()->pictureImage->isHidden());
+    QVERIFY(form.controls()->Frame->isVisible());
+    QVERIFY(form.menuBar()->isVisible());
+    QVERIFY(!form.Timer.isActive());
+    QVERIFY(m_answers.messages.isEmpty());
+}
+
+void tst_Show::fitsEachImageToCurrentClientArea_data()
+{
+    QTest::addColumn<int>("pictureWidth");
+    QTest::addColumn<int>("pictureHeight");
+    QTest::addColumn<QSize>("shown");
+    // The client area is 640 x 400 pixels: 9600 x 6000 twips.
+    QTest::newRow("400x300: band on the right") << 400 << 300 << QSize(533, 400);
+    QTest::newRow("1000x250: band below") << 1000 << 250 << QSize(640, 160);
+    QTest::newRow("16x16 enlarged") << 16 << 16 << QSize(400, 400);
+    QTest::newRow("same proportions fill") << 64 << 40 << QSize(640, 400);
+}
+
+void tst_Show::fitsEachImageToCurrentClientArea()
+{
+    QFETCH(int, pictureWidth);
+    QFETCH(int, pictureHeight);
+    QFETCH(QSize, shown);
+    writeImage(QStringLiteral("a.bmp"), 30, 30);
+    writeImage(QStringLiteral("b.bmp"), pictureWidth, pictureHeight, Qt::blue);
+    play();
+    // The user resizes the window during the show: the next image takes the new area.
+    m_form->resize(640, 400);
+    QCOMPARE(m_form->ScaleWidth(), 9600);
+    QCOMPARE(m_form->ScaleHeight(), 6000);
+    m_form->Timer_Timer();
+    ImageControl* picture = m_form->controls()->pictureImage;
+    QVERIFY(picture->isVisible());
+    QCOMPARE(picture->geometry(), QRect(QPoint(0, 0), shown));
+    // Decoded at the size shown, not at the file's size.
+    QCOMPARE(picture->picture().size(), shown * m_form->devicePixelRatioF());
+    QCOMPARE(
+        picture->picture().pixelColor(shown.width() / 2, shown.height() / 2), QColor(Qt::blue));
+}
+
+void tst_Show::wrapsAroundAndNamesEachImage()
+{
+    for (const char* name : { "b.bmp", "A.bmp", "c.BMP" })
+        writeImage(QString::fromLatin1(name), 20, 20);
+    play();
+    QCOMPARE(m_form->windowTitle(), QStringLiteral("Slidewell - A.bmp"));
+    QStringList captions;
+    for (int i = 0; i < 5; ++i)
+        captions.append(tickCaption());
+    QCOMPARE(captions,
+        QStringList({ "Slidewell - b.bmp", "Slidewell - c.BMP", "Slidewell - A.bmp",
+            "Slidewell - b.bmp", "Slidewell - c.BMP" }));
+    QVERIFY(m_answers.messages.isEmpty());
+}
+
+void tst_Show::damagedFileShowsBackgroundOnEveryRound()
+{
+    writeImage(QStringLiteral("1.bmp"), 20, 20);
+    QFile damaged(m_dir->filePath(QStringLiteral("2.bmp")));
+    QVERIFY(damaged.open(QIODevice::WriteOnly));
+    damaged.write("BM this is no bitmap");
+    damaged.close();
+    writeImage(QStringLiteral("3.bmp"), 20, 20);
+    play();
+    ImageControl* picture = m_form->controls()->pictureImage;
+    for (int round = 0; round < 2; ++round) {
+        QCOMPARE(tickCaption(), QStringLiteral("Slidewell - 2.bmp"));
+        QVERIFY(picture->isHidden());
+        QVERIFY(picture->picture().isNull());
+        QCOMPARE(tickCaption(), QStringLiteral("Slidewell - 3.bmp"));
+        QVERIFY(picture->isVisible());
+        QCOMPARE(tickCaption(), QStringLiteral("Slidewell - 1.bmp"));
+    }
+    QVERIFY(m_answers.messages.isEmpty());
+}
+
+void tst_Show::skipsDirectoriesHiddenFilesAndFifos()
+{
+    writeImage(QStringLiteral("a.bmp"), 20, 20);
+    writeImage(QStringLiteral(".hidden.bmp"), 20, 20);
+    QVERIFY(QDir(m_dir->path()).mkdir(QStringLiteral("folder.bmp")));
+    QCOMPARE(
+        mkfifo(QFile::encodeName(m_dir->filePath(QStringLiteral("fifo.bmp"))).constData(), 0600),
+        0);
+    play();
+    QStringList captions { m_form->windowTitle() };
+    for (int i = 0; i < 3; ++i)
+        captions.append(tickCaption());
+    QCOMPARE(captions, QStringList(4, QStringLiteral("Slidewell - a.bmp")));
+    QVERIFY(m_form->controls()->pictureImage->isVisible());
+}
+
+void tst_Show::survivesFolderRemovedDuringShow()
+{
+    writeImage(QStringLiteral("a.bmp"), 20, 20);
+    writeImage(QStringLiteral("b.bmp"), 20, 20);
+    play();
+    // The process sits in the show's folder; leave it so the folder can go.
+    QDir::setCurrent(QDir::tempPath());
+    QVERIFY(QDir(m_dir->path()).removeRecursively());
+    for (int i = 0; i < 4; ++i) {
+        m_form->Timer_Timer();
+        QVERIFY(m_form->controls()->pictureImage->isHidden());
+    }
+    QVERIFY(m_answers.messages.isEmpty());
+    QVERIFY(m_form->Timer.isActive());
+
+    QVERIFY(QDir().mkpath(m_dir->path()));
+    writeImage(QStringLiteral("c.bmp"), 20, 20);
+    m_form->Timer_Timer();
+    m_form->Timer_Timer();
+    QCOMPARE(tickCaption(), QStringLiteral("Slidewell - c.bmp"));
+    QVERIFY(m_form->controls()->pictureImage->isVisible());
+
+    m_answers.choices = { 1 };
+    m_form->Form_MouseDown(2);
+    QVERIFY(m_form->controls()->Frame->isVisible());
+    QVERIFY(m_answers.messages.isEmpty());
+}
+
+void tst_Show::popupMenuStateMachine()
+{
+    for (const char* name : { "a.bmp", "b.bmp", "c.bmp" })
+        writeImage(QString::fromLatin1(name), 20, 20);
+    play();
+    SlidewellForm& form = *m_form;
+    QCOMPARE(form.windowTitle(), QStringLiteral("Slidewell - a.bmp"));
+
+    // Left and middle buttons do nothing.
+    form.Form_MouseDown(1);
+    form.pictureImage_MouseDown(4);
+    QVERIFY(m_answers.menus.isEmpty());
+
+    // Dismissed: nothing changes.
+    form.Form_MouseDown(2);
+    QCOMPARE(menuTexts(), QStringList({ "1 Stop", "2 Pause" }));
+    QCOMPARE(m_answers.menuPositions.last(), QPoint(321, 123));
+    QVERIFY(m_answers.timerRunningInMenu.last());
+    QVERIFY(form.Timer.isActive());
+    QCOMPARE(form.windowTitle(), QStringLiteral("Slidewell - a.bmp"));
+
+    // Pause: the timer stops, the image stays.
+    m_answers.choices = { 2, 0 };
+    form.Form_MouseDown(2);
+    QVERIFY(!form.Timer.isActive());
+    QCOMPARE(form.windowTitle(), QStringLiteral("Slidewell - a.bmp"));
+    QVERIFY(form.controls()->pictureImage->isVisible());
+    form.Form_MouseDown(2);
+    QCOMPARE(menuTexts(), QStringList({ "1 Stop", "3 Resume" }));
+    QVERIFY(!form.Timer.isActive());
+
+    // Resume: the next image at once, the timer running again.
+    m_answers.choices = { 3, 0 };
+    form.Form_MouseDown(2);
+    QVERIFY(form.Timer.isActive());
+    QCOMPARE(form.windowTitle(), QStringLiteral("Slidewell - b.bmp"));
+    form.Form_MouseDown(2);
+    QCOMPARE(menuTexts(), QStringList({ "1 Stop", "2 Pause" }));
+
+    // The timer drives the show by itself.
+    form.Timer.setInterval(5);
+    QTRY_COMPARE(form.windowTitle(), QStringLiteral("Slidewell - c.bmp"));
+
+    // Stop: back to idle, where a right click opens nothing.
+    m_answers.choices = { 1 };
+    form.Form_MouseDown(2);
+    QVERIFY(!form.Timer.isActive());
+    const qsizetype menusOpened = m_answers.menus.size();
+    form.Form_MouseDown(2);
+    QCOMPARE(m_answers.menus.size(), menusOpened);
+    // The caption keeps the last image's name.
+    QVERIFY(form.windowTitle().startsWith(QStringLiteral("Slidewell - ")));
+}
+
+void tst_Show::rightClickOnPictureOpensMenu()
+{
+    writeImage(QStringLiteral("a.bmp"), 20, 20);
+    play();
+    ImageControl* picture = m_form->controls()->pictureImage;
+    QTest::mouseClick(picture, Qt::LeftButton);
+    QVERIFY(m_answers.menus.isEmpty());
+    QTest::mousePress(picture, Qt::RightButton);
+    QCOMPARE(menuTexts(), QStringList({ "1 Stop", "2 Pause" }));
+    QTest::mouseRelease(picture, Qt::RightButton);
+}
+
+void tst_Show::stopWhilePausedRestoresWindow()
+{
+    writeImage(QStringLiteral("a.bmp"), 20, 20);
+    SlidewellForm& form = startForm();
+    const QSize startupSize = form.size();
+    form.controls()->folderTextBox->setText(m_dir->path());
+    form.setSwatchColor(0x0000ff);
+    play();
+    form.resize(500, 420);
+    QCOMPARE(form.BackColor(), 0x0000ff);
+    m_answers.choices = { 2, 1 };
+    form.Form_MouseDown(2);
+    form.Form_MouseDown(2);
+    QCOMPARE(form.size(), startupSize);
+    QCOMPARE(form.BackColor(), VbColor::windowBackground);
+    QVERIFY(form.controls()->Frame->isVisible());
+    QVERIFY(form.menuBar()->isVisible());
+    QVERIFY(form.controls()->pictureImage->isHidden());
+    QVERIFY(!form.Timer.isActive());
+    QCOMPARE(form.windowTitle(), QStringLiteral("Slidewell - a.bmp"));
+    QVERIFY(m_answers.messages.isEmpty());
+
+    // A second show starts afresh.
+    form.controls()->playButton->click();
+    QVERIFY(form.Timer.isActive());
+    QVERIFY(form.controls()->pictureImage->isVisible());
+}
+
+QTEST_MAIN(tst_Show)
+#include "tst_Show.moc"
