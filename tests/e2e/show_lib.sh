@@ -22,11 +22,9 @@ show_click() { xdotool mousemove $((CX + $1)) $((SY + $2)) click 1; }
 # first letter) and the delay text.
 show_settings() {
     if [[ "$1" == full ]]; then show_click 34 96; else show_click 34 120; fi
-    show_click 150 154
-    sleep 0.3
-    xdotool key Escape "$2"
+    # The format box comes just before the delay box in the tab order; a letter picks its item.
     show_click 130 182
-    xdotool key ctrl+a
+    xdotool key shift+Tab "$2" Tab ctrl+a
     xdotool type "$3"
 }
 

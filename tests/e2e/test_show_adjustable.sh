@@ -1,0 +1,56 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: GPL-2.0-or-later
+# An adjustable show keeps its title bar, names each image in the caption, fits the next image to
+# a window resized during the show, and after Stop keeps the caption while the window takes its
+# start-up size again.
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/show_lib.sh"
+e2e_init "$@"
+e2e_start_display 1280x800
+
+folder=$E2E_TMP/pictures
+mkdir -p "$folder"
+convert -size 400x300 xc:'#ff0000' "BMP3:$folder/a.bmp"
+convert -size 1000x250 xc:'#0000ff' "BMP3:$folder/b.bmp"
+
+show_start "$folder"
+show_settings adjustable b 1
+show_play
+
+shown=$(e2e_wait_window '^Slidewell - [ab]\.bmp$')
+[[ "$shown" == "$WINDOW" ]] || e2e_fail "the caption is on another window"
+read -r left right top bottom < <(e2e_frame_extents "$WINDOW")
+((top > 10)) || e2e_fail "the adjustable show lost its title bar"
+e2e_window_state "$WINDOW" | grep -q FULLSCREEN && e2e_fail "the adjustable show is full screen"
+e2e_wait_window '^Slidewell - b\.bmp$' 5 >/dev/null
+e2e_wait_window '^Slidewell - a\.bmp$' 5 >/dev/null
+
+# The user resizes the window during the show: the following images fit the new client area,
+# 640x400 (9600 x 6000 twips).
+xdotool windowsize "$WINDOW" 640 400
+resized() {
+    read -r x y w h < <(e2e_client_geometry "$WINDOW")
+    [[ "$w $h" == "640 400" ]]
+}
+e2e_until 5 resized || e2e_fail "window not resized: $w x $h"
+e2e_wait_window '^Slidewell - b\.bmp$' 5 >/dev/null
+# 1000x250: the full width, 160 high, black below.
+e2e_wait_region $((x + 2)) $((y + 2)) 636 156 '#0000ff' 3
+e2e_wait_region $((x + 2)) $((y + 164)) 636 234 black 3
+e2e_wait_window '^Slidewell - a\.bmp$' 5 >/dev/null
+# 400x300: the full height, 533 wide, black on the right.
+e2e_wait_region $((x + 2)) $((y + 2)) 529 396 '#ff0000' 3
+e2e_wait_region $((x + 536)) $((y + 2)) 102 396 black 3
+
+# Stop: the caption keeps the last name, the window its start-up size, centred.
+show_menu $((x + 100)) $((y + 100)) Down Return
+restored() {
+    read -r x y w h < <(e2e_client_geometry "$WINDOW")
+    [[ "$w $h" == "$CW $CH" ]]
+}
+e2e_until 10 restored || e2e_fail "client $w x $h after Stop, expected $CW x $CH"
+e2e_find_window '^Slidewell - [ab]\.bmp$' || e2e_fail "the caption lost the image's name"
+read -r left right top bottom < <(e2e_frame_extents "$WINDOW")
+e2e_close_enough $((x - left + (left + w + right) / 2)) 640 16 || e2e_fail "not centred: x $x"
+
+e2e_pass
