@@ -107,6 +107,9 @@ private:
     qint32 idleImageWidth = 0;
     qint32 idleImageHeight = 0;
     DirectorySearch m_search;
+    // The show's folder as an absolute path: the show makes the folder the current directory,
+    // after which a relative folder text would point elsewhere.
+    QString m_showFolder;
 
     qint32 m_backColor;
     qint32 m_swatchColor;

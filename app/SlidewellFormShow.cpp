@@ -72,6 +72,9 @@ void SlidewellForm::playButton_Click()
         return;
     }
     try {
+        m_showFolder = AddTrailingBackslash(QDir::isRelativePath(folder)
+                ? AddTrailingBackslash(QDir::currentPath()) + folder
+                : folder);
         currentImageFile = m_search.first(AddTrailingBackslash(folder) + GetFilePattern());
         if (currentImageFile.isEmpty()) {
             m_services.messageBox(this,
@@ -162,7 +165,7 @@ void SlidewellForm::Timer_Timer() { ShowNextImage(); }
 
 void SlidewellForm::ShowNextImage()
 {
-    const QString folder = AddTrailingBackslash(ui->folderTextBox->text());
+    const QString& folder = m_showFolder;
     try {
         const qint32 clientWidth = ScaleWidth();
         const qint32 clientHeight = ScaleHeight();

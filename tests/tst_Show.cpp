@@ -49,6 +49,7 @@ private slots:
     void damagedFileShowsBackgroundOnEveryRound();
     void skipsDirectoriesHiddenFilesAndFifos();
     void survivesFolderRemovedDuringShow();
+    void relativeFolderKeepsShowing();
     void popupMenuStateMachine();
     void rightClickOnPictureOpensMenu();
     void stopWhilePausedRestoresWindow();
@@ -427,6 +428,26 @@ void tst_Show::survivesFolderRemovedDuringShow()
     m_form->Form_MouseDown(2);
     QVERIFY(m_form->controls()->Frame->isVisible());
     QVERIFY(m_answers.messages.isEmpty());
+}
+
+void tst_Show::relativeFolderKeepsShowing()
+{
+    writeImage(QStringLiteral("a.bmp"), 20, 20);
+    writeImage(QStringLiteral("b.bmp"), 20, 20);
+    const QDir folder(m_dir->path());
+    QVERIFY(QDir::setCurrent(folder.absoluteFilePath(QStringLiteral(".."))));
+    startForm();
+    // The show makes the folder the current directory; the images must still be found.
+    m_form->controls()->folderTextBox->setText(folder.dirName());
+    m_form->controls()->adjustableSizeOptionButton->setChecked(true);
+    m_form->controls()->imageDelayComboBox->setCurrentText(QStringLiteral("3"));
+    m_form->playButton_Click();
+    QVERIFY(m_answers.messages.isEmpty());
+    QCOMPARE(QDir::currentPath(), folder.absolutePath());
+    for (const char* name : { "b.bmp", "a.bmp", "b.bmp" }) {
+        QCOMPARE(tickCaption(), QStringLiteral("Slidewell - ") + QLatin1String(name));
+        QVERIFY(m_form->controls()->pictureImage->isVisible());
+    }
 }
 
 void tst_Show::popupMenuStateMachine()
