@@ -225,7 +225,8 @@ void SlidewellForm::ShowPopupMenu()
         if (windowState() & (Qt::WindowFullScreen | Qt::WindowMaximized | Qt::WindowMinimized)) {
             const QSize normalSize = normalGeometry().size();
             setWindowState(Qt::WindowNoState);
-            awaitSize(this, normalSize);
+            if (normalSize.isValid())
+                awaitSize(this, normalSize);
         }
         ui->Frame->show();
         setBackColor(startupBackColor);
