@@ -41,6 +41,7 @@ private slots:
     void reportsMissingImages_data();
     void reportsMissingImages();
     void zeroDelayKeepsFirstImage();
+    void negativeDelayIsReportedAndStopWorks_data();
     void negativeDelayIsReportedAndStopWorks();
     void fullScreenShowAndStop();
     void fitsEachImageToCurrentClientArea_data();
@@ -265,12 +266,23 @@ void tst_Show::zeroDelayKeepsFirstImage()
     QCOMPARE(m_form->windowTitle(), QStringLiteral("Slidewell - a.bmp"));
 }
 
+void tst_Show::negativeDelayIsReportedAndStopWorks_data()
+{
+    QTest::addColumn<QString>("delay");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("negative interval") << "-1"
+                                       << "Error occurred: Invalid property value";
+    QTest::newRow("interval beyond 32 bits") << "-3000000"
+                                             << "Error occurred: Overflow";
+}
+
 void tst_Show::negativeDelayIsReportedAndStopWorks()
 {
+    QFETCH(QString, delay);
     writeImage(QStringLiteral("a.bmp"), 40, 30);
-    play(QStringLiteral("-1"));
+    play(delay);
     QCOMPARE(m_answers.messages.size(), 1);
-    QCOMPARE(m_answers.messages[0].text, QStringLiteral("Error occurred: Invalid property value"));
+    QTEST(m_answers.messages[0].text, "message");
     QCOMPARE(m_answers.messages[0].title, QStringLiteral("Error Occurred"));
     QCOMPARE(m_answers.messages[0].style, 16);
     // Left in show mode, timer off, with "Stop" to get back.
