@@ -54,6 +54,7 @@ private slots:
     void popupMenuStateMachine();
     void rightClickOnPictureOpensMenu();
     void stopWhilePausedRestoresWindow();
+    void stopCompletesWhenSavingSizeFails();
 
 private:
     SlidewellForm& startForm();
@@ -63,6 +64,7 @@ private:
     QString tickCaption();
 
     QTemporaryDir* m_dir = nullptr;
+    QTemporaryDir* m_config = nullptr;
     Answers m_answers;
     SlidewellForm* m_form = nullptr;
 };
@@ -84,6 +86,10 @@ void tst_Show::init()
     m_answers = Answers();
     m_dir = new QTemporaryDir;
     QVERIFY(m_dir->isValid());
+    // Every test starts without saved settings.
+    m_config = new QTemporaryDir;
+    QVERIFY(m_config->isValid());
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config->path()));
 }
 
 void tst_Show::cleanup()
@@ -92,6 +98,8 @@ void tst_Show::cleanup()
     m_form = nullptr;
     delete m_dir;
     m_dir = nullptr;
+    delete m_config;
+    m_config = nullptr;
 }
 
 SlidewellForm& tst_Show::startForm()
@@ -554,6 +562,34 @@ void tst_Show::stopWhilePausedRestoresWindow()
     form.controls()->playButton->click();
     QVERIFY(form.Timer.isActive());
     QVERIFY(form.controls()->pictureImage->isVisible());
+}
+
+void tst_Show::stopCompletesWhenSavingSizeFails()
+{
+    writeImage(QStringLiteral("a.bmp"), 20, 20);
+    SlidewellForm& form = startForm();
+    const QSize startupSize = form.size();
+    play();
+    QVERIFY(m_answers.messages.isEmpty());
+    // A folder where the settings file must go stops the write of the window size.
+    const QString file = m_config->filePath(QStringLiteral("Slidewell/Slidewell.conf"));
+    QVERIFY(QFile::remove(file));
+    QVERIFY(QDir().mkpath(file));
+    m_answers.choices = { 1 };
+    form.Form_MouseDown(2);
+
+    QCOMPARE(m_answers.messages.size(), 1);
+    QVERIFY(m_answers.messages[0].text.startsWith(QStringLiteral("Error occurred: ")));
+    QCOMPARE(m_answers.messages[0].title, QStringLiteral("Error Occurred"));
+    QCOMPARE(m_answers.messages[0].style, 16);
+    // The window was restored all the same.
+    QCOMPARE(form.size(), startupSize);
+    QVERIFY(form.controls()->Frame->isVisible());
+    QVERIFY(form.menuBar()->isVisible());
+    QCOMPARE(form.BackColor(), VbColor::windowBackground);
+    QVERIFY(!form.Timer.isActive());
+    form.Form_MouseDown(2);
+    QCOMPARE(m_answers.menus.size(), 1);
 }
 
 QTEST_MAIN(tst_Show)
