@@ -32,10 +32,10 @@ read -r left right top bottom < <(e2e_frame_extents "$WINDOW")
 # The size of the show window was saved, in the plain number form.
 settings=$(grep -rl screenWidth "$XDG_CONFIG_HOME" 2>/dev/null | head -n 1)
 [[ -n "$settings" ]] || e2e_fail "no settings file holds the window size"
-grep -Eq '^screenWidth=" ?9600"$|^screenWidth= 9600$' "$settings" \
+grep -Eq '(^|\\)screenWidth=(" 9600"| 9600)$' "$settings" \
     || e2e_fail "screenWidth not saved as \" 9600\": $(grep screenWidth "$settings")"
-grep -Eq '^screenHeight=" ?[0-9]+"$|^screenHeight= [0-9]+$' "$settings" \
-    || e2e_fail "screenHeight not saved in plain form: $(grep screenHeight "$settings")"
+grep -Eq '(^|\\)screenHeight=(" 6000"| 6000)$' "$settings" \
+    || e2e_fail "screenHeight not saved as \" 6000\": $(grep screenHeight "$settings")"
 
 # The next adjustable show takes that size again, centred.
 SY=$((y + h - 246))
