@@ -13,6 +13,8 @@
 #include <QMouseEvent>
 #include <QScreen>
 
+#include <algorithm>
+
 namespace {
 
 // The design's client area below the menu bar.
@@ -125,11 +127,20 @@ void SlidewellForm::SetMenusVisible(bool visible)
 
 void SlidewellForm::CenterOnScreen()
 {
+    // The whole window, frame included, is centred, and its title bar never lies above the
+    // screen's usable area. setGeometry places the client area itself, so a later change of the
+    // title bar leaves it where it is.
+    const QRect frame = frameGeometry();
+    const QRect client = geometry();
+    const int frameLeft = client.left() - frame.left();
+    const int frameTop = client.top() - frame.top();
+    const int frameWidth = width() + frame.width() - client.width();
+    const int frameHeight = height() + frame.height() - client.height();
     const QRect screen = this->screen()->geometry();
-    // setGeometry places the client area itself, so a later change of the title bar leaves it
-    // where it is.
-    const int left = screen.left() + (screen.width() - width()) / 2;
-    const int top = screen.top() + (screen.height() - height()) / 2;
+    const int left = screen.left() + (screen.width() - frameWidth) / 2 + frameLeft;
+    const int top = std::max(this->screen()->availableGeometry().top(),
+                        screen.top() + (screen.height() - frameHeight) / 2)
+        + frameTop;
     setGeometry(left, top, width(), height());
 }
 

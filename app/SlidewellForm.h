@@ -4,6 +4,7 @@
 #include "app/FormServices.h"
 #include "controls/clsStyle.h"
 #include "platform/DirectorySearch.h"
+#include "platform/RuntimeError.h"
 
 #include <QMainWindow>
 #include <QTimer>
@@ -91,6 +92,8 @@ protected:
 
 private:
     void fitFontToDesign();
+    // The one message box for unexpected errors: "Error occurred: " and the description.
+    void reportError(const RuntimeError& error);
 
     std::unique_ptr<Ui::SlidewellForm> ui;
     FormServices m_services;

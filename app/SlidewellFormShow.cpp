@@ -108,8 +108,7 @@ void SlidewellForm::playButton_Click()
                 pathNotFound, QStringLiteral("ChDir"), QStringLiteral("Path not found"));
         StartShow(qint32(interval));
     } catch (const RuntimeError& error) {
-        m_services.messageBox(this, QStringLiteral("Error occurred: ") + error.description(),
-            QStringLiteral("Error Occurred"), MessageStyle::Critical);
+        reportError(error);
     }
 }
 
@@ -240,8 +239,7 @@ void SlidewellForm::ShowPopupMenu()
         RestoreWindowSize();
         SetMenusVisible(true);
         if (failure)
-            m_services.messageBox(this, QStringLiteral("Error occurred: ") + failure->description(),
-                QStringLiteral("Error Occurred"), MessageStyle::Critical);
+            reportError(*failure);
         break;
     }
     case PauseItem:
@@ -258,6 +256,12 @@ void SlidewellForm::ShowPopupMenu()
     default:
         break;
     }
+}
+
+void SlidewellForm::reportError(const RuntimeError& error)
+{
+    m_services.messageBox(this, QStringLiteral("Error occurred: ") + error.description(),
+        QStringLiteral("Error Occurred"), MessageStyle::Critical);
 }
 
 void SlidewellForm::BuildPopupMenu(bool withStop, bool withPause, bool withResume)
