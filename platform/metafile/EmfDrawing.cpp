@@ -1,0 +1,51 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "platform/metafile/EmfDrawing.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QSvgRenderer>
+
+#include <cstdlib>
+#include <emf2svg.h>
+#include <memory>
+#include <optional>
+
+QString drawEmf(QByteArray records, QImage& image)
+{
+    generatorOptions options {};
+    // A namespace prefix on the elements makes the SVG unreadable for QSvgRenderer.
+    options.nameSpace = nullptr;
+    options.verbose = false;
+    options.emfplus = true;
+    options.svgDelimiter = true;
+    options.imgWidth = image.width();
+    options.imgHeight = image.height();
+
+    char* svg = nullptr;
+    size_t svgLength = 0;
+    const int converted =
+        emf2svg(records.data(), size_t(records.size()), &svg, &svgLength, &options);
+    const std::unique_ptr<char, decltype(&std::free)> owner(svg, &std::free);
+    if (!converted || !svg || svgLength == 0)
+        return QStringLiteral("the EMF records cannot be converted");
+
+    // Text needs the font database, which only a GUI application has; starting one costs time,
+    // so pictures without text go without it.
+    std::optional<QGuiApplication> fonts;
+    const QByteArray svgText = QByteArray::fromRawData(svg, qsizetype(svgLength));
+    if (svgText.contains("<text")) {
+        static int argc = 1;
+        static char name[] = "slidewell-metafile";
+        static char* argv[] = { name, nullptr };
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        fonts.emplace(argc, argv);
+    }
+    QSvgRenderer renderer(svgText);
+    if (!renderer.isValid())
+        return QStringLiteral("the EMF records gave no drawable picture");
+    QPainter painter(&image);
+    painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
+    renderer.render(&painter, QRectF(image.rect()));
+    return {};
+}
