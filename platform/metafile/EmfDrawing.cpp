@@ -5,14 +5,37 @@
 #include <QImage>
 #include <QPainter>
 #include <QSvgRenderer>
+#include <QtEndian>
 
 #include <cstdlib>
 #include <emf2svg.h>
 #include <memory>
 #include <optional>
+#include <uemf_safe.h>
+
+namespace {
+
+// libemf2svg trusts the sizes and offsets inside each record; libUEMF's checks catch the ones that
+// point outside their record. The record sizes themselves have been checked already.
+bool recordsAreSafe(const QByteArray& records)
+{
+    qsizetype position = 0;
+    while (position < records.size()) {
+        const char* record = records.constData() + position;
+        if (!U_emf_record_safe(record))
+            return false;
+        position += qFromLittleEndian<quint32>(record + 4);
+    }
+    return true;
+}
+
+} // namespace
 
 QString drawEmf(QByteArray records, QImage& image)
 {
+    if (!recordsAreSafe(records))
+        return QStringLiteral("the EMF file is damaged");
+
     generatorOptions options {};
     // A namespace prefix on the elements makes the SVG unreadable for QSvgRenderer.
     options.nameSpace = nullptr;
