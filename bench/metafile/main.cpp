@@ -1,8 +1,12 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// slidewell-metafile-bench CORPUS [OUTPUT]: draws every file of CORPUS/emf and CORPUS/wmf as the
-// show would (natural size from the header, fitted into 800 x 600) and compares each with
-// CORPUS/reference/<kind>/<name>.png. Prints one line per file and the figures per kind; with
-// OUTPUT, writes each picture there as PNG, on white, for looking at.
+// slidewell-metafile-bench [--check] CORPUS [OUTPUT]: draws every file of CORPUS/emf and
+// CORPUS/wmf as the show would (natural size from the header, fitted into 800 x 600) and compares
+// each with CORPUS/reference/<kind>/<name>.png. Prints one line per file and the figures per kind;
+// with OUTPUT, writes each picture there as PNG, on white, for looking at.
+//
+// With --check it is the corpus test: it fails when a file crashes the helper or runs out of
+// time, or when fewer files than before are shown or close, and it reports a skip (exit code 77)
+// when the corpus is absent.
 //
 // "Close" is a crude measure: both pictures trimmed to their ink and shrunk to 64 x 64, ink
 // masks overlapping by at least half (intersection over union), mean RGB difference at most 40,
@@ -14,6 +18,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QHash>
 #include <QImage>
 #include <QPainter>
 
@@ -94,6 +99,8 @@ double percentile(std::vector<double> values, double fraction)
     return values[size_t(fraction * double(values.size() - 1) + 0.5)];
 }
 
+constexpr int skipped = 77;
+
 struct Figures
 {
     int files = 0;
@@ -110,15 +117,28 @@ struct Figures
 int main(int argc, char** argv)
 {
     QCoreApplication application(argc, argv);
-    const QStringList arguments = application.arguments();
-    if (arguments.size() < 2) {
-        std::fprintf(stderr, "usage: slidewell-metafile-bench CORPUS [OUTPUT]\n");
+    QStringList arguments = application.arguments().mid(1);
+    const bool check = arguments.removeAll(QStringLiteral("--check")) > 0;
+    if (arguments.isEmpty()) {
+        std::fprintf(stderr, "usage: slidewell-metafile-bench [--check] CORPUS [OUTPUT]\n");
         return EXIT_FAILURE;
     }
-    const QDir corpus(arguments.at(1));
-    const QString output = arguments.value(2);
+    const QDir corpus(arguments.at(0));
+    if (!corpus.exists(QStringLiteral("emf")) || !corpus.exists(QStringLiteral("wmf"))) {
+        std::printf("skipped: the metafile corpus is not there: %s\n", qPrintable(corpus.path()));
+        return skipped;
+    }
+    const QString output = arguments.value(1);
     if (!output.isEmpty())
         QDir().mkpath(output);
+
+    // Each kind's least share of files shown and close to the reference, as measured when the
+    // check was set up, with a little room.
+    const QHash<QString, std::pair<double, double>> leastShares {
+        { QStringLiteral("emf"), { 0.95, 0.7 } },
+        { QStringLiteral("wmf"), { 0.9, 0.7 } },
+    };
+    bool passed = true;
 
     MetafileRenderer renderer;
     for (const QString& kind : { QStringLiteral("emf"), QStringLiteral("wmf") }) {
@@ -166,6 +186,14 @@ int main(int argc, char** argv)
             figures.crashed, figures.timedOut, figures.close, percentile(figures.milliseconds, 0.5),
             percentile(figures.milliseconds, 0.9));
         std::fflush(stdout);
+        const auto [leastShown, leastClose] = leastShares.value(kind);
+        passed = passed && figures.crashed == 0 && figures.timedOut == 0
+            && figures.shown >= leastShown * figures.files
+            && figures.close >= leastClose * figures.files;
+    }
+    if (check && !passed) {
+        std::printf("FAILED: a file crashed or timed out, or fewer files were shown or close\n");
+        return EXIT_FAILURE;
     }
     return EXIT_SUCCESS;
 }

@@ -8,6 +8,7 @@
 #include <QtEndian>
 
 #include <cstdlib>
+#include <dlfcn.h>
 #include <emf2svg.h>
 #include <memory>
 #include <optional>
@@ -15,14 +16,24 @@
 
 namespace {
 
+// libUEMF exports functions under the same names as libemf2svg and libwmf, so it is loaded on its
+// own, its names bound to itself first, where it cannot displace theirs.
+decltype(&U_emf_record_safe) recordCheck()
+{
+    void* library = dlopen("libuemf.so.0", RTLD_NOW | RTLD_LOCAL | RTLD_DEEPBIND);
+    return library
+        ? reinterpret_cast<decltype(&U_emf_record_safe)>(dlsym(library, "U_emf_record_safe"))
+        : nullptr;
+}
+
 // libemf2svg trusts the sizes and offsets inside each record; libUEMF's checks catch the ones that
 // point outside their record. The record sizes themselves have been checked already.
-bool recordsAreSafe(const QByteArray& records)
+bool recordsAreSafe(const QByteArray& records, decltype(&U_emf_record_safe) isSafe)
 {
     qsizetype position = 0;
     while (position < records.size()) {
         const char* record = records.constData() + position;
-        if (!U_emf_record_safe(record))
+        if (!isSafe(record))
             return false;
         position += qFromLittleEndian<quint32>(record + 4);
     }
@@ -33,8 +44,11 @@ bool recordsAreSafe(const QByteArray& records)
 
 QString drawEmf(QByteArray records, QImage& image)
 {
-    if (!recordsAreSafe(records))
-        return QStringLiteral("the EMF file is damaged");
+    const auto isSafe = recordCheck();
+    if (!isSafe)
+        return QStringLiteral("libuemf.so.0 cannot be loaded");
+    if (!recordsAreSafe(records, isSafe))
+        return QStringLiteral("The EMF file is damaged");
 
     generatorOptions options {};
     // A namespace prefix on the elements makes the SVG unreadable for QSvgRenderer.
@@ -51,7 +65,7 @@ QString drawEmf(QByteArray records, QImage& image)
         emf2svg(records.data(), size_t(records.size()), &svg, &svgLength, &options);
     const std::unique_ptr<char, decltype(&std::free)> owner(svg, &std::free);
     if (!converted || !svg || svgLength == 0)
-        return QStringLiteral("the EMF records cannot be converted");
+        return QStringLiteral("The EMF records cannot be converted");
 
     // Text needs the font database, which only a GUI application has; starting one costs time,
     // so pictures without text go without it.
@@ -66,7 +80,7 @@ QString drawEmf(QByteArray records, QImage& image)
     }
     QSvgRenderer renderer(svgText);
     if (!renderer.isValid())
-        return QStringLiteral("the EMF records gave no drawable picture");
+        return QStringLiteral("The EMF records gave no drawable picture");
     QPainter painter(&image);
     painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
     renderer.render(&painter, QRectF(image.rect()));

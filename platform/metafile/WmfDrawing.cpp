@@ -238,17 +238,17 @@ QString drawWmf(QByteArray records, QImage& image)
     Player player(std::move(records));
     const auto ink = player.scan();
     if (!ink)
-        return QStringLiteral("the WMF records cannot be read");
+        return QStringLiteral("The WMF records cannot be read");
     std::optional<wmfD_Rect> frame;
     if (!probeRecords.isEmpty())
         frame = Player(probeRecords).scan();
     const int* pixels = player.play(frame.value_or(*ink), width, height);
     if (!pixels)
-        return QStringLiteral("the WMF records cannot be drawn");
+        return QStringLiteral("The WMF records cannot be drawn");
 
     QImage canvas(width, height, QImage::Format_ARGB32_Premultiplied);
     if (canvas.isNull())
-        return QStringLiteral("out of memory");
+        return QStringLiteral("Out of memory");
     for (int y = 0; y < height; ++y) {
         auto* line = reinterpret_cast<QRgb*>(canvas.scanLine(y));
         for (int x = 0; x < width; ++x)

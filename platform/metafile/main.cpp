@@ -46,16 +46,16 @@ int main(int argc, char** argv)
     const int height = QByteArray(argv[3]).toInt(&heightOk);
     if (!widthOk || !heightOk || width < 1 || height < 1 || width > largestSide
         || height > largestSide)
-        return failWith(QStringLiteral("invalid picture size"));
+        return failWith(QStringLiteral("Invalid picture size"));
 
     QFile file(QFile::decodeName(argv[1]));
     if (!file.open(QIODevice::ReadOnly))
         return failWith(file.errorString());
     if (file.size() > largestFile)
-        return failWith(QStringLiteral("file too large"));
+        return failWith(QStringLiteral("File too large"));
     QByteArray data = file.read(largestFile + 1);
     if (data.size() > largestFile)
-        return failWith(QStringLiteral("file too large"));
+        return failWith(QStringLiteral("File too large"));
 
     MetafileHeader header;
     if (!header.read(data))
@@ -65,13 +65,13 @@ int main(int argc, char** argv)
 
     QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
     if (image.isNull())
-        return failWith(QStringLiteral("out of memory"));
+        return failWith(QStringLiteral("Out of memory"));
     image.fill(Qt::transparent);
     const QString error =
         header.kind() == MetafileKind::Emf ? drawEmf(data, image) : drawWmf(data, image);
     if (!error.isEmpty())
         return failWith(error);
     if (!writeAll(image))
-        return failWith(QStringLiteral("cannot write the picture"));
+        return failWith(QStringLiteral("Cannot write the picture"));
     return EXIT_SUCCESS;
 }
