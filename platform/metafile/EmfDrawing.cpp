@@ -7,6 +7,7 @@
 #include <QSvgRenderer>
 #include <QtEndian>
 
+#include <algorithm>
 #include <cstdlib>
 #include <dlfcn.h>
 #include <emf2svg.h>
@@ -40,6 +41,37 @@ bool recordsAreSafe(const QByteArray& records, decltype(&U_emf_record_safe) isSa
     return true;
 }
 
+QRectF rectangleAt(const QByteArray& records, qsizetype offset)
+{
+    const auto at = [&](qsizetype index) {
+        return double(qFromLittleEndian<qint32>(records.constData() + offset + 4 * index));
+    };
+    return QRectF(QPointF(at(0), at(1)), QPointF(at(2), at(3)));
+}
+
+// libemf2svg draws the box of the ink (the header's bounds, in device pixels) scaled to fit the
+// size it is given. The picture is the frame, in hundredths of a millimetre; this is the frame
+// in the same device pixels, from the reference device's size in pixels and in millimetres.
+// Empty when the header gives no sensible answer.
+QRectF frameInDevicePixels(const QByteArray& records)
+{
+    const QRectF frame = rectangleAt(records, 24);
+    const auto at = [&](qsizetype offset) {
+        return double(qFromLittleEndian<qint32>(records.constData() + offset));
+    };
+    const double pixelsWide = at(72);
+    const double pixelsHigh = at(76);
+    const double millimetresWide = at(80);
+    const double millimetresHigh = at(84);
+    if (frame.isEmpty() || pixelsWide <= 0 || pixelsHigh <= 0 || millimetresWide <= 0
+        || millimetresHigh <= 0)
+        return {};
+    const double xScale = pixelsWide / (millimetresWide * 100);
+    const double yScale = pixelsHigh / (millimetresHigh * 100);
+    return QRectF(frame.left() * xScale, frame.top() * yScale, frame.width() * xScale,
+        frame.height() * yScale);
+}
+
 } // namespace
 
 QString drawEmf(QByteArray records, QImage& image)
@@ -56,8 +88,22 @@ QString drawEmf(QByteArray records, QImage& image)
     options.verbose = false;
     options.emfplus = true;
     options.svgDelimiter = true;
-    options.imgWidth = image.width();
-    options.imgHeight = image.height();
+    // Asked for the ink's box at this scale, libemf2svg draws one device pixel as `scale` SVG
+    // units, with the box's corner at the origin; the frame is then cut out of that by the view
+    // box. Without a usable box or frame, the whole drawing fills the picture.
+    const QRectF ink = rectangleAt(records, 8);
+    const QRectF frame = frameInDevicePixels(records);
+    QRectF viewBox;
+    if (!ink.isEmpty() && !frame.isEmpty()) {
+        const double scale =
+            std::max(image.width() / frame.width(), image.height() / frame.height());
+        options.imgWidth = ink.width() * scale;
+        options.imgHeight = ink.height() * scale;
+        viewBox = QRectF((frame.topLeft() - ink.topLeft()) * scale, frame.size() * scale);
+    } else {
+        options.imgWidth = image.width();
+        options.imgHeight = image.height();
+    }
 
     char* svg = nullptr;
     size_t svgLength = 0;
@@ -81,6 +127,8 @@ QString drawEmf(QByteArray records, QImage& image)
     QSvgRenderer renderer(svgText);
     if (!renderer.isValid())
         return QStringLiteral("The EMF records gave no drawable picture");
+    if (!viewBox.isEmpty())
+        renderer.setViewBox(viewBox);
     QPainter painter(&image);
     painter.setRenderHints(QPainter::Antialiasing | QPainter::SmoothPixmapTransform);
     renderer.render(&painter, QRectF(image.rect()));
