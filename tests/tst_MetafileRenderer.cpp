@@ -65,7 +65,14 @@ void tst_MetafileRenderer::drawsAtRequestedSize_data()
     QTest::addColumn<QSize>("size");
     QTest::newRow("emf") << emf() << QSize(200, 100);
     QTest::newRow("emf stretched") << emf() << QSize(90, 120);
+    QTest::newRow("emf ink box smaller than its frame")
+        << emfHeader(QRect(QPoint(0, 0), QPoint(1000, 500)), QRect(QPoint(0, 0), QPoint(50, 50)))
+            + emfDrawing() + emfEnd()
+        << QSize(200, 100);
     QTest::newRow("wmf") << wmf() << QSize(200, 100);
+    QTest::newRow("placeable box away from the drawing")
+        << placeableHeader(QRect(QPoint(1000, 1000), QPoint(1100, 1050))) + wmf()
+        << QSize(200, 100);
     QTest::newRow("placeable wmf") << placeableWmf() << QSize(200, 100);
     QTest::newRow("placeable wmf stretched") << placeableWmf() << QSize(90, 120);
     QTest::newRow("wmf with bytes after its end")
