@@ -14,9 +14,10 @@
 namespace {
 
 // libwmf draws without anti-aliasing: it draws at this many times the size and the result is
-// scaled down smoothly, as long as the larger canvas stays within bounds.
+// scaled down smoothly, as long as the larger canvas stays within bounds (its drawing time grows
+// with the canvas, and the show waits for it).
 constexpr int supersampling = 2;
-constexpr qint64 largestCanvas = 8192LL * 8192LL;
+constexpr qint64 largestCanvas = 4096LL * 4096LL;
 
 void (*startDevice)(wmfAPI*) = nullptr;
 
