@@ -3,8 +3,10 @@
 
 #include <QtEndian>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <limits>
 #include <optional>
 
 namespace {

@@ -89,6 +89,7 @@ QImage MetafileRenderer::render(const QString& path, const QSize& pixelSize)
     // The pixels are read as they come, so that a helper that writes more than the picture
     // is stopped instead of filling memory.
     QByteArray pixels;
+    pixels.reserve(expected);
     const QDeadlineTimer deadline(m_timeLimit);
     while (helper.state() == QProcess::Running && !deadline.hasExpired()) {
         helper.waitForReadyRead(int(qMax<qint64>(1, deadline.remainingTime())));
