@@ -1,7 +1,13 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "platform/PictureLoader.h"
 
+#include "platform/MetafileHeader.h"
+#include "platform/MetafileRenderer.h"
+
+#include <QFile>
 #include <QFileInfo>
+
+#include <utility>
 
 namespace {
 
@@ -23,6 +29,7 @@ bool PictureFile::open(const QString& path)
 {
     capJpegMemory();
     m_reader.reset();
+    m_metafilePath.clear();
     m_naturalSize = QSize();
     m_transposed = false;
     m_errorString.clear();
@@ -33,6 +40,12 @@ bool PictureFile::open(const QString& path)
         return fail(QStringLiteral("File not found"));
     if (!info.isFile())
         return fail(QStringLiteral("Not a regular file"));
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(file.errorString());
+    if (MetafileHeader::detect(file.peek(64)) != MetafileKind::None)
+        return openMetafile(file);
 
     auto reader = std::make_unique<QImageReader>(path);
     reader->setDecideFormatFromContent(true);
@@ -71,6 +84,13 @@ bool PictureFile::open(const QString& path)
 
 QImage PictureFile::decode(const QSize& pixelSize)
 {
+    if (!m_metafilePath.isEmpty()) {
+        MetafileRenderer renderer;
+        const QImage image = renderer.render(std::exchange(m_metafilePath, QString()), pixelSize);
+        if (image.isNull())
+            fail(renderer.errorString());
+        return image;
+    }
     if (!m_reader) {
         fail(QStringLiteral("No picture is open"));
         return QImage();
@@ -88,5 +108,21 @@ bool PictureFile::fail(const QString& error)
 {
     m_errorString = error;
     m_reader.reset();
+    m_metafilePath.clear();
     return false;
+}
+
+// Qt reads neither EMF nor WMF: their header gives the size, and the drawing is left to
+// MetafileRenderer.
+bool PictureFile::openMetafile(QFile& file)
+{
+    constexpr qint64 largestMetafile = 256 * 1024 * 1024;
+    if (file.size() > largestMetafile)
+        return fail(QStringLiteral("The picture is too large"));
+    MetafileHeader header;
+    if (!header.read(file.read(largestMetafile)))
+        return fail(header.errorString());
+    m_naturalSize = header.naturalSize();
+    m_metafilePath = file.fileName();
+    return true;
 }

@@ -8,6 +8,8 @@
 
 #include <memory>
 
+class QFile;
+
 // One picture file of the show, recognised by its content whatever its name says. Opening reads
 // only the header; the pixels are decoded later, directly at the size they are shown at, so a
 // large photo costs little time and memory.
@@ -32,8 +34,11 @@ public:
 
 private:
     bool fail(const QString& error);
+    bool openMetafile(QFile& file);
 
     std::unique_ptr<QImageReader> m_reader;
+    // An EMF or WMF file, drawn by MetafileRenderer instead of a reader.
+    QString m_metafilePath;
     QSize m_naturalSize;
     bool m_transposed = false;
     QString m_errorString;
