@@ -13,6 +13,9 @@ ImageControl::ImageControl(QWidget* parent)
 void ImageControl::setPicture(QImage picture)
 {
     m_picture = std::move(picture);
+    // A picture with transparent parts (icons, metafiles) lets the show's colour through, so only
+    // an opaque one may skip the background below it.
+    setAttribute(Qt::WA_OpaquePaintEvent, !m_picture.hasAlphaChannel());
     update();
 }
 
