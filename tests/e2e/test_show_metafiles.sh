@@ -17,28 +17,31 @@ head -c 100 "$data/metafile-halves.emf" >"$folder/2.emf"
 cp "$data/metafile-halves.wmf" "$folder/1.wmf"
 head -c 100 "$data/metafile-halves.wmf" >"$folder/2.wmf"
 
+fullscreen() { e2e_window_state "$WINDOW" | grep -q _NET_WM_STATE_FULLSCREEN; }
+
 # shows_halves: full width (1280 x 640), red on the left, the colour on the right and below.
 shows_halves() {
-    e2e_wait_region 8 8 620 620 '#ff0000' 5
-    e2e_wait_region 652 8 620 620 '#11aa33' 2
-    e2e_wait_region 8 652 1264 140 '#11aa33' 2
+    e2e_until 10 fullscreen || e2e_fail "not full screen: $(e2e_window_state "$WINDOW")"
+    e2e_wait_region 8 8 620 620 '#ff0000' 8
+    e2e_wait_region 652 8 620 620 '#11aa33' 3
+    e2e_wait_region 8 652 1264 140 '#11aa33' 3
 }
 
 show_start "$folder"
-show_settings full e 2
+show_settings full e 3
 show_color '#11aa33'
 show_play
 shows_halves
 # The damaged file: only the colour, then the first file again.
-e2e_wait_region 8 8 1264 784 '#11aa33' 5
+e2e_wait_region 8 8 1264 784 '#11aa33' 8
 shows_halves
 show_menu 640 700 Down Return
 e2e_wait_window '^Slidewell$' 10 >/dev/null
 
 xdotool windowfocus --sync "$WINDOW" 2>/dev/null
-show_settings full w 2
+show_settings full w 3
 show_play
 shows_halves
-e2e_wait_region 8 8 1264 784 '#11aa33' 5
+e2e_wait_region 8 8 1264 784 '#11aa33' 8
 shows_halves
 e2e_pass
