@@ -30,6 +30,10 @@ e2e_fail() {
         import -display "$DISPLAY" -window root "$E2E_ARTIFACTS/$E2E_NAME-failure.png" 2>/dev/null
     fi
     [[ -f "${E2E_APP_LOG:-}" ]] && cp "$E2E_APP_LOG" "$E2E_ARTIFACTS/$E2E_NAME-app.log"
+    local log
+    for log in openbox xvfb; do
+        [[ -f "$E2E_TMP/$log.log" ]] && cp "$E2E_TMP/$log.log" "$E2E_ARTIFACTS/$E2E_NAME-$log.log"
+    done
     exit 1
 }
 
@@ -71,18 +75,39 @@ e2e_wm_ready() {
     [[ -n "$id" ]] && xwininfo -id "$id" >/dev/null 2>&1
 }
 
+e2e_try_display() {
+    local size=$1 fifo=$E2E_TMP/displayfd.$RANDOM number xvfb wm
+    mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 "${size}x24" -dpi 96 -nolisten tcp 3>"$fifo" 2>>"$E2E_TMP/xvfb.log" &
+    xvfb=$!
+    E2E_PIDS+=("$xvfb")
+    read -r -t 30 number <"$fifo"
+    rm -f "$fifo"
+    [[ -n "$number" ]] || return 1
+    export DISPLAY=:$number
+    openbox --sm-disable >>"$E2E_TMP/openbox.log" 2>&1 &
+    wm=$!
+    E2E_PIDS+=("$wm")
+    # Servers started at the same moment can race for one display number; the loser exits.
+    if e2e_until 30 e2e_wm_ready && kill -0 "$xvfb" 2>/dev/null && kill -0 "$wm" 2>/dev/null; then
+        return 0
+    fi
+    kill "$wm" "$xvfb" 2>/dev/null
+    return 1
+}
+
 # e2e_start_display [WIDTHxHEIGHT]: Xvfb at 96 dpi plus openbox; exports DISPLAY.
 e2e_start_display() {
-    local size=${1:-1280x800} fifo=$E2E_TMP/displayfd number
-    mkfifo "$fifo"
-    Xvfb -displayfd 3 -screen 0 "${size}x24" -dpi 96 -nolisten tcp 3>"$fifo" 2>"$E2E_TMP/xvfb.log" &
-    E2E_PIDS+=($!)
-    read -r -t 30 number <"$fifo" || e2e_fail "Xvfb did not start"
-    export DISPLAY=:$number
-    openbox --sm-disable >"$E2E_TMP/openbox.log" 2>&1 &
-    E2E_PIDS+=($!)
-    e2e_until 30 e2e_wm_ready || e2e_fail "openbox did not start"
-    e2e_log "display $DISPLAY ($size) with openbox"
+    local size=${1:-1280x800} attempt
+    for attempt in 1 2 3 4 5; do
+        if e2e_try_display "$size"; then
+            e2e_log "display $DISPLAY ($size) with openbox"
+            return 0
+        fi
+        e2e_log "display start $attempt failed, trying again"
+        sleep 0.$((RANDOM % 9 + 1))
+    done
+    e2e_fail "no display with a window manager"
 }
 
 # e2e_start_app ARGS...: starts the program; APP_PID holds its process id.
@@ -158,11 +183,12 @@ e2e_wait_region() {
 
 e2e_process_gone() { ! kill -0 "$1" 2>/dev/null; }
 
-# e2e_wait_exit PID [SECONDS]: waits for the process to end and prints its exit status.
+# e2e_wait_exit PID [SECONDS]: waits for the process to end and sets E2E_EXIT_STATUS. Runs in
+# the calling shell: only the shell that started the process can read its status.
 e2e_wait_exit() {
     e2e_until "${2:-10}" e2e_process_gone "$1" || e2e_fail "process $1 did not end"
     wait "$1"
-    echo $?
+    E2E_EXIT_STATUS=$?
 }
 
 # e2e_close_enough A B TOLERANCE: |A - B| <= TOLERANCE.

@@ -39,7 +39,8 @@ expect_swatch() { e2e_wait_region $((x + 8 + 168 + 3)) $((y + menu_height + 112 
 
 exit_and_check_file() {
     xdotool mousemove $((x + 8 + 232 + 28)) $((y + menu_height + 200 + 12)) click 1
-    status=$(e2e_wait_exit "$APP_PID" 10)
+    e2e_wait_exit "$APP_PID" 10
+    status=$E2E_EXIT_STATUS
     [[ "$status" == 0 ]] || e2e_fail "Exit: status $status"
     cmp -s "$conf" "$E2E_TMP/saved.conf" || e2e_fail "Exit changed the settings file: $(cat "$conf")"
     leftovers=$(find "$XDG_CONFIG_HOME" -type f ! -path "$conf")

@@ -35,7 +35,8 @@ xdotool key Escape
 
 # The Exit button, at (232, 200) in the frame.
 xdotool mousemove $((x + 8 + 232 + 28)) $((y + menu_height + 200 + 12)) click 1
-status=$(e2e_wait_exit "$APP_PID" 10)
+e2e_wait_exit "$APP_PID" 10
+status=$E2E_EXIT_STATUS
 [[ "$status" == 0 ]] || e2e_fail "Exit button: status $status"
 
 # File > Exit from the keyboard.
@@ -46,7 +47,8 @@ before=$(popups)
 xdotool key --window "$window" alt+f
 e2e_until 10 more_windows || e2e_fail "File menu did not open"
 xdotool key Return
-status=$(e2e_wait_exit "$APP_PID" 10)
+e2e_wait_exit "$APP_PID" 10
+status=$E2E_EXIT_STATUS
 [[ "$status" == 0 ]] || e2e_fail "File > Exit: status $status"
 
 written=$(find "$XDG_CONFIG_HOME" -type f | head -n 5)
