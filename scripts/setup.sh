@@ -8,10 +8,11 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins libxcb1-dev libgl-dev
     libemf2svg-dev libwmf-dev libuemf-dev
     fonts-dejavu-core
+    imagemagick librsvg2-bin
 )
 if [[ "${1:-}" == "--test" ]]; then
     packages+=(
-        clang clang-format libclang-rt-14-dev xvfb openbox xdotool x11-utils xclip imagemagick
+        clang clang-format libclang-rt-14-dev xvfb openbox xdotool x11-utils xclip
         libjpeg-turbo-progs feh dpkg-dev lintian desktop-file-utils appstream file
     )
 fi

@@ -1,0 +1,32 @@
+# SPDX-License-Identifier: GPL-2.0-or-later
+# The Debian package, built with `cpack -G DEB` in the build folder:
+# slidewell_<major.minor.patch>_amd64.deb, installing under /usr.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME slidewell)
+set(CPACK_PACKAGE_VERSION
+    "${PROJECT_VERSION_MAJOR}.${PROJECT_VERSION_MINOR}.${PROJECT_VERSION_PATCH}")
+set(CPACK_PACKAGE_VENDOR "The Slidewell developers")
+set(CPACK_PACKAGE_CONTACT "Slidewell Developers <developers@slidewell.example.org>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop slideshow of the pictures of a folder")
+# One line per line of the package's long description.
+string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
+    "Slidewell shows the BMP, DIB, EMF, GIF, ICO, JPG or WMF pictures of a folder"
+    "one after the other, full screen or in a window that can be resized, each"
+    "scaled with its proportions kept. A right click pauses, resumes or stops the"
+    "show; the settings are remembered between runs. Sample pictures are included.")
+set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/COPYING)
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
+set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${SLIDEWELL_WEB_SITE}")
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Loaded as plugins, so the library scan cannot see them: the SVG reader draws the program's
+# own pictures (play button, icon).
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
+set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
+
+include(CPack)
