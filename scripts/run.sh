@@ -1,7 +1,12 @@
 #!/usr/bin/env bash
-# Sets up, builds and starts Slidewell; the arguments are the folder to show.
+# Sets up, builds and starts Slidewell; the arguments are the folder to show. Without one, the
+# folder box gets the sample pictures drawn by the build, so play shows something at once.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+build_dir=$root/${SLIDEWELL_BUILD_DIR:-build}
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh"
-exec "$root/${SLIDEWELL_BUILD_DIR:-build}/slidewell" "$@"
+if (($# == 0)); then
+    set -- "$build_dir/samples"
+fi
+exec "$build_dir/slidewell" "$@"

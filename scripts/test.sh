@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets up, builds with warnings as errors, checks the format and runs every test.
+# Sets up, builds with warnings as errors, checks the format, runs every test and checks the
+# Debian package and the desktop files with their validators.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -20,3 +21,11 @@ ASAN_OPTIONS=detect_leaks=0:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
 
 echo "== tests"
 ctest --test-dir build --output-on-failure -j2
+
+echo "== package"
+rm -f build/slidewell_*.deb
+(cd build && cpack -G DEB)
+desktop-file-validate packaging/*.desktop
+appstreamcli validate --no-net packaging/*.metainfo.xml
+# Errors fail the run; warnings are printed for the record.
+lintian --fail-on error build/slidewell_*.deb
