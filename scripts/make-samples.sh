@@ -2,6 +2,7 @@
 # SPDX-License-Identifier: GPL-2.0-or-later
 # Draws the sample show: a few pictures in each raster format Slidewell plays (BMP, DIB, GIF,
 # ICO, JPG), made here with ImageMagick so that nothing is downloaded or copied from elsewhere.
+# The EMF and WMF samples come from packaging/MetafileSamples.cpp.
 # The pictures differ in shape (landscape, wide, tall, square icons) so that a show also
 # demonstrates how each picture is fitted into the window.
 # Use: make-samples.sh OUTPUT_FOLDER

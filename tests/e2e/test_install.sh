@@ -35,7 +35,7 @@ if [[ -x "$build_dir/slidewell-metafile" ]]; then
     expect_file libexec/slidewell/slidewell-metafile
 fi
 samples=$root/usr/share/slidewell/samples
-for pattern in '*.bmp' '*.dib' '*.gif' '*.ico' '*.jp*'; do
+for pattern in '*.bmp' '*.dib' '*.emf' '*.gif' '*.ico' '*.jp*' '*.wmf'; do
     count=$(find "$samples" -maxdepth 1 -type f -iname "$pattern" | wc -l)
     ((count >= 2)) || e2e_fail "only $count samples matching $pattern"
 done
