@@ -10,7 +10,9 @@ echo "== format check"
 git ls-files '*.cpp' '*.h' | xargs clang-format --dry-run --Werror
 
 echo "== build"
-SLIDEWELL_BUILD_DIR=build scripts/build.sh -DSLIDEWELL_WERROR=ON
+# Configured for /usr, where the package installs, so that the program looks for its metafile
+# helper there.
+SLIDEWELL_BUILD_DIR=build scripts/build.sh -DSLIDEWELL_WERROR=ON -DCMAKE_INSTALL_PREFIX=/usr
 
 echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 SLIDEWELL_BUILD_DIR=build-sanitize scripts/build.sh -DSLIDEWELL_WERROR=ON -DSLIDEWELL_SANITIZE=ON \
