@@ -42,18 +42,43 @@ window=$(e2e_wait_window '^Slidewell$')
 xdotool windowfocus --sync "$window" 2>/dev/null
 read -r x y w h < <(e2e_client_geometry "$window")
 menu_height=$((h - 246))
+# click_panel X Y: a left click at that point of the settings panel (pixels from its corner).
+click_panel() { xdotool mousemove $((x + 8 + $1)) $((y + menu_height + $2)) click 1; }
+park_pointer() { xdotool mousemove 1270 790; }
 
 # Pick JPG in the format list: open it, type its first letter, confirm.
-xdotool mousemove $((x + 8 + 112 + 30)) $((y + menu_height + 144 + 10)) click 1
+click_panel 142 154
 sleep 0.3
 xdotool type J
 xdotool key Return
-xdotool mousemove $((x + w + 40)) $((y + h + 40))
+click_panel 120 182
+xdotool key ctrl+a
+xdotool type 2
+park_pointer
 shot settings-window $(frame_box "$window")
 
-# The Help menu, open: the frame plus room for the menu below the menu bar.
+# The Help menu, open.
 xdotool key --window "$window" alt+h
 shot help-menu $(frame_box "$window")
 xdotool key Escape
+
+# other_window: the program's visible window besides the main one (a dialog), as E2E_FOUND.
+other_window() {
+    E2E_FOUND=$(xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null | grep -vx "$window" | head -n 1)
+    [[ -n "$E2E_FOUND" ]] && xwininfo -id "$E2E_FOUND" | grep -q 'Map State: IsViewable'
+}
+dialog_gone() { ! xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
+
+# Help > About Slidewell...
+xdotool key --window "$window" alt+h
+sleep 0.3
+xdotool key Return
+e2e_until 10 other_window || e2e_fail "the About window did not open"
+about=$E2E_FOUND
+park_pointer
+shot about-window $(frame_box "$about")
+xdotool windowfocus --sync "$about" 2>/dev/null
+xdotool key alt+o
+e2e_until 5 dialog_gone "$about" || e2e_fail "the About window did not close"
 
 e2e_pass
