@@ -45,12 +45,18 @@ menu_height=$((h - 246))
 # click_panel X Y: a left click at that point of the settings panel (pixels from its corner).
 click_panel() { xdotool mousemove $((x + 8 + $1)) $((y + menu_height + $2)) click 1; }
 park_pointer() { xdotool mousemove 1270 790; }
+# Drop-down lists and menus are windows of their own: their opening adds one.
+app_windows() { xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null | wc -l; }
+more_windows_than() { (($(app_windows) > $1)); }
+windows_back_to() { (($(app_windows) <= $1)); }
 
 # Pick JPG in the format list: open it, type its first letter, confirm.
+popups=$(app_windows)
 click_panel 142 154
-sleep 0.3
+e2e_until 5 more_windows_than "$popups" || e2e_fail "the format list did not open"
 xdotool type J
 xdotool key Return
+e2e_until 5 windows_back_to "$popups" || e2e_fail "the format list did not close"
 click_panel 120 182
 xdotool key ctrl+a
 xdotool type 2
@@ -58,7 +64,9 @@ park_pointer
 shot settings-window $(frame_box "$window")
 
 # The Help menu, open.
+popups=$(app_windows)
 xdotool key --window "$window" alt+h
+e2e_until 5 more_windows_than "$popups" || e2e_fail "the Help menu did not open"
 shot help-menu $(frame_box "$window")
 xdotool key Escape
 
@@ -70,8 +78,9 @@ other_window() {
 dialog_gone() { ! xwininfo -id "$1" 2>/dev/null | grep -q 'Map State: IsViewable'; }
 
 # Help > About Slidewell...
+popups=$(app_windows)
 xdotool key --window "$window" alt+h
-sleep 0.3
+e2e_until 5 more_windows_than "$popups" || e2e_fail "the Help menu did not open"
 xdotool key Return
 e2e_until 10 other_window || e2e_fail "the About window did not open"
 about=$E2E_FOUND
