@@ -36,6 +36,24 @@ frame_box() {
     echo "$((x - left)) $((y - top)) $((w + left + right)) $((h + top + bottom + ${2:-0}))"
 }
 
+# shot_scaled NAME FACTOR: the whole screen, settled and scaled down.
+shot_scaled() {
+    settle
+    convert "$E2E_TMP/b.png" -resize "$2" -strip "$out/$1.png" || e2e_fail "could not save $1.png"
+    e2e_log "saved $1.png (whole screen at $2)"
+}
+
+# union_box "X Y W H" "X Y W H": the smallest box holding both.
+union_box() {
+    local ax ay aw ah bx by bw bh
+    read -r ax ay aw ah <<<"$1"
+    read -r bx by bw bh <<<"$2"
+    local left=$((ax < bx ? ax : bx)) top=$((ay < by ? ay : by))
+    local right=$((ax + aw > bx + bw ? ax + aw : bx + bw))
+    local bottom=$((ay + ah > by + bh ? ay + ah : by + bh))
+    echo "$left $top $((right - left)) $((bottom - top))"
+}
+
 e2e_start_display 1280x800
 e2e_start_app "$samples"
 window=$(e2e_wait_window '^Slidewell$')
@@ -89,5 +107,71 @@ shot about-window $(frame_box "$about")
 xdotool windowfocus --sync "$about" 2>/dev/null
 xdotool key alt+o
 e2e_until 5 dialog_gone "$about" || e2e_fail "the About window did not close"
+
+# A slate background for the shows: Change Color..., the colour typed into the dialog.
+click_panel 244 124
+e2e_until 10 other_window || e2e_fail "the colour dialog did not open"
+colours=$E2E_FOUND
+xdotool windowfocus --sync "$colours" 2>/dev/null
+xdotool key alt+h ctrl+a
+xdotool type '#3d4a5c'
+xdotool key Return
+e2e_until 5 dialog_gone "$colours" || e2e_fail "the colour dialog did not close"
+
+# A message: letters in the seconds box, then play.
+click_panel 120 182
+xdotool key ctrl+a
+xdotool type abc
+click_panel 196 212
+box=$(e2e_wait_window '^Invalid Number$')
+park_pointer
+shot message-invalid-number $(frame_box "$box")
+xdotool windowfocus --sync "$box" 2>/dev/null
+xdotool key Return
+e2e_until 5 dialog_gone "$box" || e2e_fail "the message did not close"
+click_panel 120 182
+xdotool key ctrl+a
+xdotool type 2
+
+# An adjustable show, its window made larger by the user: the next picture fits the new size.
+click_panel 26 120
+click_panel 196 212
+e2e_wait_window '^Slidewell - ' >/dev/null
+xdotool windowsize "$window" 720 500
+caption=$(xdotool getwindowname "$window")
+next_picture() { [[ "$(xdotool getwindowname "$window")" != "$caption" ]]; }
+e2e_until 10 next_picture || e2e_fail "the show did not move on from $caption"
+park_pointer
+shot show-window $(frame_box "$window")
+
+# The popup menu at the pointer, then Pause; then the menu of a paused show; then Stop.
+read -r x y w h < <(e2e_client_geometry "$window")
+open_menu() {
+    xdotool mousemove $((x + w / 2)) $((y + h / 3)) click 3
+    menu=$(e2e_wait_window '^Slidewell Show Menu$')
+}
+open_menu
+shot popup-menu $(union_box "$(frame_box "$window")" "$(e2e_client_geometry "$menu")")
+xdotool key Down Down Return
+e2e_until 5 e2e_window_gone "$menu" '^Slidewell Show Menu$' || e2e_fail "the menu did not close"
+open_menu
+shot popup-menu-paused $(union_box "$(frame_box "$window")" "$(e2e_client_geometry "$menu")")
+xdotool key Down Return
+settings_back() { [[ "$(e2e_client_geometry "$window" | awk '{print $3}')" == 311 ]]; }
+e2e_until 10 settings_back || e2e_fail "Stop did not bring the settings back"
+
+# A full-screen show, shown at half size.
+read -r x y w h < <(e2e_client_geometry "$window")
+menu_height=$((h - 246))
+click_panel 26 96
+click_panel 196 212
+full_screen() { [[ "$(e2e_client_geometry "$window")" == "0 0 1280 800" ]]; }
+e2e_until 10 full_screen || e2e_fail "the show did not fill the screen"
+park_pointer
+shot_scaled show-full-screen 50%
+xdotool mousemove 640 400 click 3
+menu=$(e2e_wait_window '^Slidewell Show Menu$')
+xdotool key Down Return
+e2e_until 10 settings_back || e2e_fail "Stop did not end the full-screen show"
 
 e2e_pass
