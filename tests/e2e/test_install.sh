@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: GPL-2.0-or-later
 # The Debian package of this build, unpacked into a scratch root, holds the program, the desktop
 # integration and the samples in their usual places; started as the menu entry starts it (its
-# Exec line, with a folder for %f), the installed program opens its window.
+# Exec line, with the samples folder for %f), the installed program opens its window and shows
+# the samples.
 source "$(dirname "$0")/lib.sh"
 e2e_init "$@"
 build_dir=$(cd "$(dirname "$SLIDEWELL")" && pwd)
@@ -55,4 +56,22 @@ window=$(e2e_wait_window '^Slidewell$')
 read -r x y w h < <(e2e_client_geometry "$window")
 e2e_log "installed program's window at $x $y, ${w}x$h"
 ((w > 200 && h > 200)) || e2e_fail "window too small: ${w}x$h"
+
+# The samples folder arrived in the folder box: with JPG picked, play starts a show of it.
+menu_height=$((h - 246))
+app_windows() { xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null | wc -l; }
+more_windows_than() { (($(app_windows) > $1)); }
+before=$(app_windows)
+xdotool mousemove $((x + 8 + 142)) $((y + menu_height + 154)) click 1
+e2e_until 5 more_windows_than "$before" || e2e_fail "the format list did not open"
+xdotool type J
+xdotool key Return
+xdotool mousemove $((x + 8 + 196)) $((y + menu_height + 212)) click 1
+e2e_wait_window '^Slidewell - .*\.jp' >/dev/null
+read -r x y w h < <(e2e_client_geometry "$window")
+picture_shown() {
+    e2e_screenshot "$E2E_TMP/show.png" && ! e2e_region_is "$E2E_TMP/show.png" "$x" "$y" 20 20 black
+}
+e2e_until 10 picture_shown || e2e_fail "the show of the installed samples shows no picture"
+e2e_log "the installed program shows $(xdotool getwindowname "$window")"
 e2e_pass
