@@ -36,6 +36,10 @@ QString MetafileRenderer::findHelper()
     if (isProgram(beside))
         return beside;
 #ifdef SLIDEWELL_LIBEXEC_DIR
+    const QString relocated = QCoreApplication::applicationDirPath()
+        + QStringLiteral("/" SLIDEWELL_LIBEXEC_FROM_BIN "/") + helperName;
+    if (isProgram(relocated))
+        return relocated;
     const QString installed = QStringLiteral(SLIDEWELL_LIBEXEC_DIR "/") + helperName;
     if (isProgram(installed))
         return installed;

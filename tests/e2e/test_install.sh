@@ -74,4 +74,23 @@ picture_shown() {
 }
 e2e_until 10 picture_shown || e2e_fail "the show of the installed samples shows no picture"
 e2e_log "the installed program shows $(xdotool getwindowname "$window")"
+
+# Metafiles are drawn by the installed helper, found relative to the installed program.
+kill "$APP_PID"
+e2e_start_app "$samples"
+window=$(e2e_wait_window '^Slidewell$')
+read -r x y w h < <(e2e_client_geometry "$window")
+before=$(app_windows)
+xdotool mousemove $((x + 8 + 142)) $((y + menu_height + 154)) click 1
+e2e_until 5 more_windows_than "$before" || e2e_fail "the format list did not open"
+xdotool type E
+xdotool key Return
+xdotool mousemove $((x + 8 + 196)) $((y + menu_height + 212)) click 1
+e2e_wait_window '^Slidewell - .*\.emf' >/dev/null
+read -r x y w h < <(e2e_client_geometry "$window")
+drawing_shown() {
+    e2e_screenshot "$E2E_TMP/show.png" && ! e2e_region_is "$E2E_TMP/show.png" "$x" "$y" "$w" "$h" black
+}
+e2e_until 10 drawing_shown || e2e_fail "the installed program draws no EMF picture"
+e2e_log "the installed program shows $(xdotool getwindowname "$window")"
 e2e_pass
