@@ -3,6 +3,7 @@
 
 #include "platform/CommandLine.h"
 #include "platform/Conversions.h"
+#include "platform/FontFit.h"
 #include "platform/Twips.h"
 #include "platform/VbColor.h"
 #include "ui_SlidewellForm.h"
@@ -88,13 +89,7 @@ void SlidewellForm::fitFontToDesign()
         }
         return true;
     };
-    QFont designFont = font();
-    for (double points = 8.0; points >= 6.0; points -= 0.5) {
-        designFont.setPointSizeF(points);
-        setFont(designFont);
-        if (fits())
-            return;
-    }
+    shrinkFontToFit(this, fits);
 }
 
 void SlidewellForm::Form_Load()

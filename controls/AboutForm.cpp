@@ -3,6 +3,7 @@
 
 #include "controls/PropertyBag.h"
 #include "controls/XLinkLabel.h"
+#include "platform/FontFit.h"
 #include "platform/Twips.h"
 #include "platform/VbColor.h"
 #include "platform/Version.h"
@@ -64,13 +65,7 @@ void AboutForm::fitFontToDesign()
         }
         return ui->Label5->heightForWidth(ui->Label5->width()) <= ui->Label5->height();
     };
-    QFont designFont = font();
-    for (double points = 8.0; points >= 6.0; points -= 0.5) {
-        designFont.setPointSizeF(points);
-        setFont(designFont);
-        if (fits())
-            return;
-    }
+    shrinkFontToFit(this, fits);
 }
 
 void AboutForm::fitLinkFont()

@@ -57,21 +57,27 @@ read -r x y w h < <(e2e_client_geometry "$window")
 e2e_log "installed program's window at $x $y, ${w}x$h"
 ((w > 200 && h > 200)) || e2e_fail "window too small: ${w}x$h"
 
-# The samples folder arrived in the folder box: with JPG picked, play starts a show of it.
+# The samples folder arrived in the folder box: picking a format (by its first letter) and pressing
+# play starts a show of it whose caption names a file of that format.
 menu_height=$((h - 246))
 app_windows() { xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null | wc -l; }
 more_windows_than() { (($(app_windows) > $1)); }
-before=$(app_windows)
-xdotool mousemove $((x + 8 + 142)) $((y + menu_height + 154)) click 1
-e2e_until 5 more_windows_than "$before" || e2e_fail "the format list did not open"
-xdotool type J
-xdotool key Return
-xdotool mousemove $((x + 8 + 196)) $((y + menu_height + 212)) click 1
-e2e_wait_window '^Slidewell - .*\.jp' >/dev/null
-read -r x y w h < <(e2e_client_geometry "$window")
-picture_shown() {
-    e2e_screenshot "$E2E_TMP/show.png" && ! e2e_region_is "$E2E_TMP/show.png" "$x" "$y" 20 20 black
+play_samples() {
+    local key=$1 caption=$2 before
+    before=$(app_windows)
+    xdotool mousemove $((x + 8 + 142)) $((y + menu_height + 154)) click 1
+    e2e_until 5 more_windows_than "$before" || e2e_fail "the format list did not open"
+    xdotool type "$key"
+    xdotool key Return
+    xdotool mousemove $((x + 8 + 196)) $((y + menu_height + 212)) click 1
+    e2e_wait_window "$caption" >/dev/null
+    read -r x y w h < <(e2e_client_geometry "$window")
 }
+picture_shown() {
+    e2e_screenshot "$E2E_TMP/show.png" && ! e2e_region_is "$E2E_TMP/show.png" "$x" "$y" "$w" "$h" black
+}
+
+play_samples J '^Slidewell - .*\.jp'
 e2e_until 10 picture_shown || e2e_fail "the show of the installed samples shows no picture"
 e2e_log "the installed program shows $(xdotool getwindowname "$window")"
 
@@ -80,17 +86,7 @@ kill "$APP_PID"
 e2e_start_app "$samples"
 window=$(e2e_wait_window '^Slidewell$')
 read -r x y w h < <(e2e_client_geometry "$window")
-before=$(app_windows)
-xdotool mousemove $((x + 8 + 142)) $((y + menu_height + 154)) click 1
-e2e_until 5 more_windows_than "$before" || e2e_fail "the format list did not open"
-xdotool type E
-xdotool key Return
-xdotool mousemove $((x + 8 + 196)) $((y + menu_height + 212)) click 1
-e2e_wait_window '^Slidewell - .*\.emf' >/dev/null
-read -r x y w h < <(e2e_client_geometry "$window")
-drawing_shown() {
-    e2e_screenshot "$E2E_TMP/show.png" && ! e2e_region_is "$E2E_TMP/show.png" "$x" "$y" "$w" "$h" black
-}
-e2e_until 10 drawing_shown || e2e_fail "the installed program draws no EMF picture"
+play_samples E '^Slidewell - .*\.emf'
+e2e_until 10 picture_shown || e2e_fail "the installed program draws no EMF picture"
 e2e_log "the installed program shows $(xdotool getwindowname "$window")"
 e2e_pass
