@@ -29,7 +29,7 @@ FittedPicture loadFittedPicture(
     picture.size = QSize(twipsToPixels(fit.width), twipsToPixels(fit.height));
     const QSize devicePixels(qMax(1, qRound(picture.size.width() * devicePixelRatio)),
         qMax(1, qRound(picture.size.height() * devicePixelRatio)));
-    picture.image = file.decode(devicePixels);
+    picture.image = file.decodeForDisplay(devicePixels);
     if (picture.image.isNull())
         throw RuntimeError(invalidPicture, path, file.errorString());
     return picture;

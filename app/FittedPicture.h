@@ -9,7 +9,9 @@
 struct FittedPicture
 {
     QSize size; // device-independent pixels, anchored at the client area's top-left corner
-    QImage image; // decoded at size x devicePixelRatio
+    // Drawn stretched to size x devicePixelRatio: decoded at that size, or for a JPEG at the
+    // DCT scale that covers it.
+    QImage image;
 };
 
 // Loads the picture file fitted into a client area given in twips. Throws RuntimeError when the

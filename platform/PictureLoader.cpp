@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "platform/PictureLoader.h"
 
+#include "platform/JpegDecoder.h"
 #include "platform/MetafileHeader.h"
 #include "platform/MetafileRenderer.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QTransform>
 
 #include <utility>
 
@@ -23,6 +25,18 @@ void capJpegMemory()
     Q_UNUSED(capped);
 }
 
+// Turns a picture as stored into the picture as displayed, in the order Qt's reader uses.
+QImage oriented(QImage image, QImageIOHandler::Transformations transformation)
+{
+    const bool mirror = transformation.testFlag(QImageIOHandler::TransformationMirror);
+    const bool flip = transformation.testFlag(QImageIOHandler::TransformationFlip);
+    if (mirror || flip)
+        image = std::move(image).mirrored(mirror, flip);
+    if (transformation.testFlag(QImageIOHandler::TransformationRotate90))
+        image = image.transformed(QTransform().rotate(90));
+    return image;
+}
+
 } // namespace
 
 bool PictureFile::open(const QString& path)
@@ -30,8 +44,9 @@ bool PictureFile::open(const QString& path)
     capJpegMemory();
     m_reader.reset();
     m_metafilePath.clear();
+    m_path = path;
     m_naturalSize = QSize();
-    m_transposed = false;
+    m_transformation = QImageIOHandler::TransformationNone;
     m_errorString.clear();
 
     // Opening a FIFO or a device would block or read forever.
@@ -75,14 +90,23 @@ bool PictureFile::open(const QString& path)
     if (qint64(size.width()) * size.height() > pixelBudget)
         return fail(QStringLiteral("The picture is too large"));
 
-    m_transposed = reader->transformation().testFlag(QImageIOHandler::TransformationRotate90);
-    m_naturalSize = m_transposed ? size.transposed() : size;
+    m_transformation = reader->transformation();
+    const bool transposed = m_transformation.testFlag(QImageIOHandler::TransformationRotate90);
+    m_naturalSize = transposed ? size.transposed() : size;
     reader->setAutoTransform(true);
     m_reader = std::move(reader);
     return true;
 }
 
 QImage PictureFile::decode(const QSize& pixelSize)
+{
+    QImage image = decodeForDisplay(pixelSize);
+    if (!image.isNull() && image.size() != pixelSize)
+        image = image.scaled(pixelSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return image;
+}
+
+QImage PictureFile::decodeForDisplay(const QSize& pixelSize)
 {
     if (!m_metafilePath.isEmpty()) {
         MetafileRenderer renderer;
@@ -95,12 +119,43 @@ QImage PictureFile::decode(const QSize& pixelSize)
         fail(QStringLiteral("No picture is open"));
         return QImage();
     }
+    if (m_reader->format() == "jpeg") {
+        if (std::optional<QImage> image = decodeJpeg(pixelSize)) {
+            m_reader.reset();
+            return *image;
+        }
+    }
     // The reader scales before it applies the orientation.
-    m_reader->setScaledSize(m_transposed ? pixelSize.transposed() : pixelSize);
+    const bool transposed = m_transformation.testFlag(QImageIOHandler::TransformationRotate90);
+    m_reader->setScaledSize(transposed ? pixelSize.transposed() : pixelSize);
     QImage image = m_reader->read();
     if (image.isNull())
         fail(m_reader->errorString());
     m_reader.reset();
+    return image;
+}
+
+std::optional<QImage> PictureFile::decodeJpeg(const QSize& pixelSize)
+{
+    JpegDecoder decoder;
+    if (!decoder.open(m_path)) {
+        if (decoder.errorString().isEmpty())
+            return std::nullopt;
+        fail(decoder.errorString());
+        return QImage();
+    }
+    // Qt's reader is done with: only one decoder holds memory while the pixels come in.
+    m_reader.reset();
+    const bool transposed = m_transformation.testFlag(QImageIOHandler::TransformationRotate90);
+    QImage image = decoder.decode(transposed ? pixelSize.transposed() : pixelSize);
+    if (image.isNull()) {
+        fail(decoder.errorString());
+        return image;
+    }
+    image = oriented(std::move(image), m_transformation);
+    // Only the 1/8 scale can overshoot that far; bilinear filtering would then skip pixels.
+    if (image.width() >= 2 * pixelSize.width() || image.height() >= 2 * pixelSize.height())
+        image = image.scaled(pixelSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return image;
 }
 

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class QFile;
 
@@ -27,6 +28,12 @@ public:
     // The picture decoded at pixelSize (as displayed), or a null image with errorString() set.
     QImage decode(const QSize& pixelSize);
 
+    // The picture for a painter that stretches it to pixelSize with bilinear filtering, which
+    // saves a final scale: a JPEG comes at the smallest DCT scale that covers pixelSize (less
+    // than twice as large each way; at its full size when that is smaller), other formats at
+    // pixelSize. A null image with errorString() set on failure.
+    QImage decodeForDisplay(const QSize& pixelSize);
+
     QString errorString() const { return m_errorString; }
 
     // Pictures above this many pixels are refused before any decoding.
@@ -36,10 +43,14 @@ private:
     bool fail(const QString& error);
     bool openMetafile(QFile& file);
 
+    // Nothing when libjpeg-turbo does not convert the file's colours: Qt's reader then does.
+    std::optional<QImage> decodeJpeg(const QSize& pixelSize);
+
     std::unique_ptr<QImageReader> m_reader;
     // An EMF or WMF file, drawn by MetafileRenderer instead of a reader.
     QString m_metafilePath;
+    QString m_path;
     QSize m_naturalSize;
-    bool m_transposed = false;
+    QImageIOHandler::Transformations m_transformation;
     QString m_errorString;
 };

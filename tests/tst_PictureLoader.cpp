@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
+#include "platform/JpegDecoder.h"
 #include "platform/PictureLoader.h"
 
 #include <QBuffer>
@@ -24,6 +25,12 @@ private slots:
     void refusesAbsurdSizesBeforeDecoding_data();
     void refusesAbsurdSizesBeforeDecoding();
     void decodesHugeBaselineJpegScaled();
+    void picksFastCoveringJpegScale_data();
+    void picksFastCoveringJpegScale();
+    void jpegForDisplayAtCoveringScale_data();
+    void jpegForDisplayAtCoveringScale();
+    void jpegForDisplayFollowsEveryOrientation_data();
+    void jpegForDisplayFollowsEveryOrientation();
 
 private:
     QString write(const QString& name, const QByteArray& bytes);
@@ -64,13 +71,35 @@ QByteArray twoPixelGif()
                                "3b");
 }
 
-// An EXIF block that says "rotate 90 degrees clockwise to display" (orientation 6).
-QByteArray withExifOrientation6(const QByteArray& jpeg)
+// Top left red, top right blue, bottom left green, bottom right yellow.
+QImage fourColourImage(int width, int height)
 {
-    const QByteArray tiff = QByteArray::fromHex("49492a0008000000"
-                                                "0100"
-                                                "120103000100000006000000"
-                                                "00000000");
+    QImage image(width, height, QImage::Format_RGB32);
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const bool right = x >= width / 2;
+            const bool bottom = y >= height / 2;
+            image.setPixel(x, y,
+                bottom ? (right ? qRgb(255, 255, 0) : qRgb(0, 255, 0))
+                       : (right ? qRgb(0, 0, 255) : qRgb(255, 0, 0)));
+        }
+    return image;
+}
+
+bool near(const QColor& actual, const QColor& expected)
+{
+    return qAbs(actual.red() - expected.red()) < 60 && qAbs(actual.green() - expected.green()) < 60
+        && qAbs(actual.blue() - expected.blue()) < 60;
+}
+
+// An EXIF block with the orientation given (6: rotate 90 degrees clockwise to display).
+QByteArray withExifOrientation(const QByteArray& jpeg, quint8 orientation = 6)
+{
+    QByteArray tiff = QByteArray::fromHex("49492a0008000000"
+                                          "0100"
+                                          "120103000100000006000000"
+                                          "00000000");
+    tiff[18] = char(orientation);
     const QByteArray payload = QByteArray("Exif\0\0", 6) + tiff;
     QByteArray segment = QByteArray::fromHex("ffe1");
     const quint16 length = qToBigEndian<quint16>(quint16(payload.size() + 2));
@@ -184,8 +213,8 @@ void tst_PictureLoader::appliesExifOrientation()
 {
     // Stored 40 wide and 20 high; displayed turned a quarter clockwise: 20 x 40, red on top.
     PictureFile picture;
-    const QString path = write(QStringLiteral("rotated.jpg"),
-        withExifOrientation6(encode(twoColourImage(40, 20), "jpeg")));
+    const QString path = write(
+        QStringLiteral("rotated.jpg"), withExifOrientation(encode(twoColourImage(40, 20), "jpeg")));
     QVERIFY2(picture.open(path), qPrintable(picture.errorString()));
     QCOMPARE(picture.naturalSize(), QSize(20, 40));
     const QImage image = picture.decode(QSize(10, 20));
@@ -269,6 +298,109 @@ void tst_PictureLoader::decodesHugeBaselineJpegScaled()
     const QImage image = picture.decode(QSize(1080, 1080));
     QCOMPARE(image.size(), QSize(1080, 1080));
     QVERIFY(qAbs(qGray(image.pixel(500, 500)) - 200) < 8);
+}
+
+void tst_PictureLoader::picksFastCoveringJpegScale_data()
+{
+    QTest::addColumn<QSize>("stored");
+    QTest::addColumn<QSize>("wanted");
+    QTest::addColumn<int>("scale");
+    QTest::newRow("100 MP into 1920x1080: 2/8") << QSize(12240, 8160) << QSize(1620, 1080) << 2;
+    QTest::newRow("24 MP: 4/8, as 3/8 has no fast code")
+        << QSize(6000, 4000) << QSize(1620, 1080) << 4;
+    QTest::newRow("exactly 1/8") << QSize(800, 600) << QSize(100, 75) << 1;
+    QTest::newRow("one pixel more than 1/8") << QSize(800, 600) << QSize(101, 75) << 2;
+    QTest::newRow("rounded up at 1/8") << QSize(801, 601) << QSize(101, 76) << 1;
+    QTest::newRow("2 MP: full size") << QSize(1728, 1152) << QSize(1620, 1080) << 8;
+    QTest::newRow("smaller than wanted: full size") << QSize(640, 480) << QSize(1440, 1080) << 8;
+}
+
+void tst_PictureLoader::picksFastCoveringJpegScale()
+{
+    QFETCH(QSize, stored);
+    QFETCH(QSize, wanted);
+    QFETCH(int, scale);
+    QCOMPARE(JpegDecoder::scaleFor(stored, wanted), scale);
+}
+
+void tst_PictureLoader::jpegForDisplayAtCoveringScale_data()
+{
+    QTest::addColumn<bool>("progressive");
+    QTest::addColumn<QSize>("wanted");
+    QTest::addColumn<QSize>("decoded");
+    for (const bool progressive : { false, true }) {
+        const char* kind = progressive ? "progressive" : "baseline";
+        QTest::addRow("%s, 1/8 exactly", kind) << progressive << QSize(100, 75) << QSize(100, 75);
+        QTest::addRow("%s, 2/8 covers", kind) << progressive << QSize(120, 90) << QSize(200, 150);
+        QTest::addRow("%s, 4/8 covers", kind) << progressive << QSize(300, 225) << QSize(400, 300);
+        QTest::addRow("%s, enlarged: full size", kind)
+            << progressive << QSize(1600, 1200) << QSize(800, 600);
+        // Even 1/8 is more than twice the size: scaled down to it.
+        QTest::addRow("%s, far smaller", kind) << progressive << QSize(40, 30) << QSize(40, 30);
+    }
+}
+
+void tst_PictureLoader::jpegForDisplayAtCoveringScale()
+{
+    QFETCH(bool, progressive);
+    QFETCH(QSize, wanted);
+    QFETCH(QSize, decoded);
+    const QString path = write(
+        QStringLiteral("covering.jpg"), encode(fourColourImage(800, 600), "jpeg", progressive));
+    PictureFile picture;
+    QVERIFY2(picture.open(path), qPrintable(picture.errorString()));
+    const QImage image = picture.decodeForDisplay(wanted);
+    QCOMPARE(image.size(), decoded);
+    QCOMPARE(image.format(), QImage::Format_RGB32);
+    const int w = image.width();
+    const int h = image.height();
+    QVERIFY(near(image.pixelColor(w / 4, h / 4), Qt::red));
+    QVERIFY(near(image.pixelColor(3 * w / 4, h / 4), Qt::blue));
+    QVERIFY(near(image.pixelColor(w / 4, 3 * h / 4), Qt::green));
+    QVERIFY(near(image.pixelColor(3 * w / 4, 3 * h / 4), Qt::yellow));
+}
+
+void tst_PictureLoader::jpegForDisplayFollowsEveryOrientation_data()
+{
+    QTest::addColumn<int>("orientation");
+    QTest::addColumn<QColor>("topLeft");
+    QTest::addColumn<QColor>("topRight");
+    QTest::addColumn<QColor>("bottomLeft");
+    // Stored: red, blue over green, yellow.
+    QTest::newRow("1 as stored") << 1 << QColor(Qt::red) << QColor(Qt::blue) << QColor(Qt::green);
+    QTest::newRow("2 mirrored") << 2 << QColor(Qt::blue) << QColor(Qt::red) << QColor(Qt::yellow);
+    QTest::newRow("3 turned 180") << 3 << QColor(Qt::yellow) << QColor(Qt::green)
+                                  << QColor(Qt::blue);
+    QTest::newRow("4 flipped") << 4 << QColor(Qt::green) << QColor(Qt::yellow) << QColor(Qt::red);
+    QTest::newRow("5 transposed") << 5 << QColor(Qt::red) << QColor(Qt::green) << QColor(Qt::blue);
+    QTest::newRow("6 turned 90 clockwise")
+        << 6 << QColor(Qt::green) << QColor(Qt::red) << QColor(Qt::yellow);
+    QTest::newRow("7 transversed")
+        << 7 << QColor(Qt::yellow) << QColor(Qt::blue) << QColor(Qt::green);
+    QTest::newRow("8 turned 90 counter-clockwise")
+        << 8 << QColor(Qt::blue) << QColor(Qt::yellow) << QColor(Qt::red);
+}
+
+void tst_PictureLoader::jpegForDisplayFollowsEveryOrientation()
+{
+    QFETCH(int, orientation);
+    QFETCH(QColor, topLeft);
+    QFETCH(QColor, topRight);
+    QFETCH(QColor, bottomLeft);
+    const QString path = write(QStringLiteral("oriented.jpg"),
+        withExifOrientation(encode(fourColourImage(160, 80), "jpeg"), quint8(orientation)));
+    PictureFile picture;
+    QVERIFY2(picture.open(path), qPrintable(picture.errorString()));
+    const QSize natural = orientation >= 5 ? QSize(80, 160) : QSize(160, 80);
+    QCOMPARE(picture.naturalSize(), natural);
+    // Half the natural size: decoded at 4/8 and turned, with no final scale.
+    const QImage image = picture.decodeForDisplay(natural / 2);
+    QCOMPARE(image.size(), natural / 2);
+    const int w = image.width();
+    const int h = image.height();
+    QVERIFY(near(image.pixelColor(w / 4, h / 4), topLeft));
+    QVERIFY(near(image.pixelColor(3 * w / 4, h / 4), topRight));
+    QVERIFY(near(image.pixelColor(w / 4, 3 * h / 4), bottomLeft));
 }
 
 QTEST_GUILESS_MAIN(tst_PictureLoader)
