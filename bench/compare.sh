@@ -10,7 +10,7 @@ build=$(cd "${1:-$root/build}" && pwd)
 rounds=${2:-3}
 bench=$build/bench/slidewell_bench
 startup=$build/bench/slidewell_startup_bench
-runs=7          # loads per file in one Slidewell or djpeg measurement
+runs=5          # loads per file in one Slidewell or djpeg measurement
 feh_copies=5    # feh shows this many copies of a file, and then one
 
 for tool in Xvfb feh djpeg cjpeg convert identify "$bench" "$startup"; do
@@ -30,8 +30,9 @@ Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp 3>"$tmp/displayfd" 2>"$tm
 xvfb_pid=$!
 read -r -t 30 display <"$tmp/displayfd"
 export DISPLAY=:$display
-export XDG_CONFIG_HOME=$tmp/config XDG_CONFIG_DIRS=$tmp/config-dirs
+export XDG_CONFIG_HOME=$tmp/config XDG_CONFIG_DIRS=$tmp/config-dirs XDG_RUNTIME_DIR=$tmp/runtime
 mkdir -p "$XDG_CONFIG_HOME" "$XDG_CONFIG_DIRS"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
 
 jpegs=(jpeg-2mp jpeg-2mp-progressive jpeg-12mp jpeg-12mp-progressive jpeg-24mp
     jpeg-24mp-progressive jpeg-24mp-exif6 jpeg-50mp jpeg-50mp-progressive jpeg-100mp

@@ -62,7 +62,7 @@ fi
 
 [[ -f bmp-24mp.bmp ]] || scene 6000 4000 | convert ppm:- -type TrueColor BMP3:bmp-24mp.bmp
 [[ -f gif-1600x1067.gif ]] || scene 1600 1067 | convert ppm:- gif-1600x1067.gif
-[[ -f ico-256.ico ]] || scene 256 256 | convert ppm:- ico-256.ico
+[[ -f ico-256.ico ]] || scene 256 256 | convert ppm:- -depth 8 ico-256.ico
 
 # Header bombs: tiny files whose headers claim enormous pictures.
 if [[ ! -f bomb-bmp-65535.bmp ]]; then
