@@ -2,8 +2,9 @@
 # Compares, in one run and interleaved, Slidewell's per-image time and memory with the libjpeg-turbo
 # limit (djpeg at the same DCT scale) and with feh's slideshow under Xvfb at 1920x1080, plus the
 # program's start-up to its first painted window. Prints a Markdown table of medians over rounds
-# and the ratios. Use: bench/compare.sh [BUILD_DIR] [ROUNDS]   (after scripts/setup.sh --test and
-# scripts/build.sh; the test images are generated on first use).
+# and the ratios; the raw measurements go to BUILD_DIR/bench-compare-results.txt. Use:
+# bench/compare.sh [BUILD_DIR] [ROUNDS]   (after scripts/setup.sh --test and scripts/build.sh; the
+# test images are generated on first use).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
@@ -106,6 +107,8 @@ for round in $(seq 1 "$rounds"); do
             | sed "s|^|$round feh $file |" >>"$results"
     done
 done
+
+cp "$results" "$build/bench-compare-results.txt"
 
 # Median over rounds of one measurement.
 value() { # WHAT FILE
