@@ -147,6 +147,11 @@ std::optional<QImage> PictureFile::decodeJpeg(const QSize& pixelSize)
     // Qt's reader is done with: only one decoder holds memory while the pixels come in.
     m_reader.reset();
     const bool transposed = m_transformation.testFlag(QImageIOHandler::TransformationRotate90);
+    // The file is read a second time: a picture swapped in since open() has passed no size check.
+    if (decoder.size() != (transposed ? m_naturalSize.transposed() : m_naturalSize)) {
+        fail(QStringLiteral("The file has changed since it was opened"));
+        return QImage();
+    }
     QImage image = decoder.decode(transposed ? pixelSize.transposed() : pixelSize);
     if (image.isNull()) {
         fail(decoder.errorString());

@@ -31,6 +31,7 @@ private slots:
     void jpegForDisplayAtCoveringScale();
     void jpegForDisplayFollowsEveryOrientation_data();
     void jpegForDisplayFollowsEveryOrientation();
+    void refusesJpegSwappedAfterOpening();
 
 private:
     QString write(const QString& name, const QByteArray& bytes);
@@ -401,6 +402,19 @@ void tst_PictureLoader::jpegForDisplayFollowsEveryOrientation()
     QVERIFY(near(image.pixelColor(w / 4, h / 4), topLeft));
     QVERIFY(near(image.pixelColor(3 * w / 4, h / 4), topRight));
     QVERIFY(near(image.pixelColor(w / 4, 3 * h / 4), bottomLeft));
+}
+
+void tst_PictureLoader::refusesJpegSwappedAfterOpening()
+{
+    const QString path =
+        write(QStringLiteral("swapped.jpg"), encode(twoColourImage(40, 30), "jpeg"));
+    PictureFile picture;
+    QVERIFY2(picture.open(path), qPrintable(picture.errorString()));
+    // A far larger picture under the same name after the header was checked.
+    QVERIFY(
+        !write(QStringLiteral("swapped.jpg"), encode(twoColourImage(4000, 30), "jpeg")).isEmpty());
+    QVERIFY(picture.decodeForDisplay(QSize(40, 30)).isNull());
+    QVERIFY(!picture.errorString().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(tst_PictureLoader)
