@@ -141,4 +141,19 @@ echo
 printf 'start-up to first painted window: %.1f ms (median of %d)\n' "$(value startup -)" \
     "$((rounds * runs))"
 printf 'djpeg process start-up subtracted from the limit: %.1f ms\n' "$start_cost"
+# EMF and WMF: no feh or djpeg to compare with; the median over the corpus, when it is there.
+corpus=${SLIDEWELL_METAFILE_CORPUS:-$root/../shared/testdata/metafiles}
+if [[ -d $corpus/emf || -d $corpus/wmf ]]; then
+    for kind in emf wmf; do
+        [[ -d $corpus/$kind ]] || continue
+        SLIDEWELL_METAFILE_HELPER=$build/slidewell-metafile "$bench" --runs 3 "$corpus/$kind"/* \
+            >"$tmp/$kind.out" || true
+        grep ': shown ' "$tmp/$kind.out" | sed -E 's/.* median ([0-9.]+) ms.*/\1/' >"$tmp/$kind.times"
+        printf '%s per image (helper included): median %.1f ms over %d files shown (%d refused)\n' \
+            "${kind^^}" "$(median <"$tmp/$kind.times")" "$(wc -l <"$tmp/$kind.times")" \
+            "$(grep -c ': refused ' "$tmp/$kind.out")"
+    done
+    cat "$tmp/emf.times" "$tmp/wmf.times" 2>/dev/null | median \
+        | xargs printf 'EMF and WMF together: median %.1f ms per image\n'
+fi
 echo "machine: $(nproc) cores, $(lscpu | sed -n 's/^Model name: *//p'), load $(cut -d' ' -f1-3 /proc/loadavg)"
