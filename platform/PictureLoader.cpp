@@ -66,6 +66,11 @@ bool PictureFile::open(const QString& path)
     reader->setDecideFormatFromContent(true);
     if (!reader->canRead())
         return fail(reader->errorString());
+    // Only raster formats: a vector picture (SVG) may reference other files, a FIFO among them,
+    // and reading that would block the show for good.
+    static const QByteArrayList rasterFormats { "bmp", "cur", "gif", "ico", "jpeg", "png" };
+    if (!rasterFormats.contains(reader->format()))
+        return fail(QStringLiteral("Not a picture format the show reads"));
 
     // An icon file holds several sizes: show the largest. (Other formats count their frames by
     // reading the whole file, so only icons are asked.)
