@@ -51,6 +51,9 @@ SlidewellForm::SlidewellForm(const QStringList& arguments, FormServices services
     setSwatchColor(VbColor::black);
     resize(Twips::toPixels(designClientWidth),
         Twips::toPixels(designClientHeight) + menuBar()->sizeHint().height());
+    // However small a stored show-window size, the window stays large enough to be seen, moved
+    // and right-clicked.
+    setMinimumSize(120, 40);
 
     Timer.setInterval(3000);
     connect(&Timer, &QTimer::timeout, this, &SlidewellForm::Timer_Timer);

@@ -19,16 +19,29 @@ using Values = QMap<QString, QVariant>;
 
 const QString fileInConfigFolder = QStringLiteral("/Slidewell/Slidewell.conf");
 
+// Settings files are small. A FIFO or a device in the file's place would stall the program, and a
+// file of many megabytes would be read, copied and parsed again for every value.
+constexpr qint64 largestSettingsFile = 1024 * 1024;
+
 bool readBytes(const QString& path, QByteArray& bytes, QString& reason)
 {
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        reason = QStringLiteral("It is not a file");
+        return false;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         reason = file.errorString();
         return false;
     }
-    bytes = file.readAll();
+    bytes = file.read(largestSettingsFile + 1);
     if (file.error() != QFileDevice::NoError) {
         reason = file.errorString();
+        return false;
+    }
+    if (bytes.size() > largestSettingsFile) {
+        reason = QStringLiteral("It is too large for a settings file");
         return false;
     }
     return true;
