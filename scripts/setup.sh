@@ -13,7 +13,7 @@ packages=(
 if [[ "${1:-}" == "--test" ]]; then
     packages+=(
         clang clang-format libclang-rt-14-dev xvfb openbox xdotool x11-utils xclip
-        libjpeg-turbo-progs feh dpkg-dev lintian desktop-file-utils appstream file
+        libjpeg-turbo-progs feh dpkg-dev lintian desktop-file-utils appstream file strace
     )
 fi
 
