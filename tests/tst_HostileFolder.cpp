@@ -152,6 +152,24 @@ QByteArray pngClaiming(quint32 width, quint32 height)
     return png;
 }
 
+// A GIF of a small screen whose one frame claims the size.
+QByteArray gifFrameClaiming(quint16 width, quint16 height)
+{
+    QByteArray bytes = gif();
+    qToLittleEndian<quint16>(width, bytes.data() + 24);
+    qToLittleEndian<quint16>(height, bytes.data() + 26);
+    return bytes;
+}
+
+// An icon of one image stored as PNG data.
+QByteArray iconHoldingPng(const QByteArray& png)
+{
+    QByteArray icon = QByteArray::fromHex("000001000100000000000100200000000000"
+                                          "16000000");
+    qToLittleEndian<quint32>(quint32(png.size()), icon.data() + 14);
+    return icon + png;
+}
+
 // An icon directory of 65535 entries in a file of a few bytes, and an icon whose bitmap claims
 // 65535 x 65535 pixels.
 QByteArray iconCountBomb() { return QByteArray::fromHex("00000100ffff") + QByteArray(32, '\0'); }
@@ -318,6 +336,10 @@ void tst_HostileFolder::hostileEntryNeverStopsTheShow_data()
     file("bmp claiming 65535x65535", bmpClaiming(65535, 65535), Outcome::Background);
     file("bmp claiming -2147483648 high", bmpClaiming(16, -2147483647 - 1), Outcome::Background);
     file("gif claiming 65535x65535", gifClaiming(65535, 65535), Outcome::Background);
+    file("gif frame of 65535x65535 on a small screen", gifFrameClaiming(65535, 65535),
+        Outcome::Either);
+    file("icon holding a png claiming 100000x100000", iconHoldingPng(pngClaiming(100000, 100000)),
+        Outcome::Background);
     file("jpeg claiming 65500x65500", jpegClaiming(jpeg, 65500, 65500), Outcome::Background);
     file("progressive jpeg claiming 16000x16000", jpegClaiming(progressive, 16000, 16000),
         Outcome::Background);
