@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Fuzzes each harness for SECONDS (default 600) with libFuzzer in a clang build (build-fuzz/).
 # New corpus entries go to a scratch folder; crashes are left as crash-* files in the current
-# folder, to be kept under tests/fuzz/regressions/<subject>/ once fixed.
+# folder, to be kept under tests/fuzz/regressions/<subject>/ once fixed. The metafile harnesses
+# also read the shared sample metafiles ($SLIDEWELL_METAFILE_SAMPLES, by default
+# ../shared/testdata/metafiles) as seeds, in place.
 #   scripts/fuzz.sh [SECONDS] [HARNESS...]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -22,8 +24,13 @@ cmake --build build-fuzz -j2 --target "${harnesses[@]}"
 for harness in "${harnesses[@]}"; do
     subject=${harness#fuzz_}
     work=$(mktemp -d "/tmp/slidewell-fuzz-$subject.XXXXXX")
+    seeds=("tests/fuzz/corpus/$subject")
+    samples=${SLIDEWELL_METAFILE_SAMPLES:-$root/../shared/testdata/metafiles}
+    if [[ "$subject" == metafile* && -d "$samples" ]]; then
+        seeds+=("$samples/emf" "$samples/wmf")
+    fi
     echo "== $harness for ${seconds}s (corpus in $work)"
     ASAN_OPTIONS=detect_leaks=0 "build-fuzz/tests/fuzz/$harness" -max_total_time="$seconds" \
-        -timeout=10 -rss_limit_mb=2048 "$work" "tests/fuzz/corpus/$subject" \
+        -timeout=10 -rss_limit_mb=2048 "$work" "${seeds[@]}" \
         2>&1 | grep -E '^(#[0-9]+.*(DONE|pulse)|Done|==.*ERROR|SUMMARY)' || true
 done
