@@ -84,6 +84,12 @@ QByteArray gif()
                                "2c0000000002000100000202440a003b");
 }
 
+QByteArray testData(const QString& name)
+{
+    QFile file(QStringLiteral(SLIDEWELL_TEST_DATA "/") + name);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 // The first half of the file, or its middle overwritten.
 QByteArray truncated(const QByteArray& bytes) { return bytes.left(bytes.size() / 2); }
 QByteArray corrupted(QByteArray bytes)
@@ -222,6 +228,9 @@ void tst_HostileFolder::initTestCase()
 {
     m_permissionsBind = dropPermissionOverride();
     QVERIFY(m_fixtures.isValid());
+    // The tests run from their own folder; the metafile helper is built next to the program.
+    qputenv("SLIDEWELL_METAFILE_HELPER",
+        QFile::encodeName(QCoreApplication::applicationDirPath() + "/../slidewell-metafile"));
     QCOMPARE(mkfifo(QFile::encodeName(m_fixtures.filePath(QStringLiteral("fifo.png"))), 0600), 0);
 }
 
@@ -298,6 +307,9 @@ void tst_HostileFolder::hostileEntryNeverStopsTheShow_data()
     const QByteArray progressive = encode(sample(), "jpeg", true);
     const QByteArray icon = encode(sample(), "ico");
     const QByteArray png = encode(sample(), "png");
+    const QByteArray emf = testData(QStringLiteral("metafile-halves.emf"));
+    const QByteArray wmf = testData(QStringLiteral("metafile-halves.wmf"));
+    QVERIFY(!emf.isEmpty() && !wmf.isEmpty());
     const QByteArray svg = "<svg xmlns='http://www.w3.org/2000/svg' width='40' height='30'>"
                            "<rect width='40' height='30' fill='red'/></svg>";
     const QByteArray name = "b.bmp";
@@ -319,6 +331,9 @@ void tst_HostileFolder::hostileEntryNeverStopsTheShow_data()
     file("gif named bmp", gif(), Outcome::Shown);
     file("icon named bmp", icon, Outcome::Shown);
 
+    file("emf named bmp", emf, Outcome::Shown);
+    file("wmf named bmp", wmf, Outcome::Shown);
+
     file("truncated bmp", truncated(bmp), Outcome::Either);
     file("bmp header only", bmp.left(54), Outcome::Background);
     file("truncated jpeg", truncated(jpeg), Outcome::Either);
@@ -332,6 +347,10 @@ void tst_HostileFolder::hostileEntryNeverStopsTheShow_data()
     file("corrupted gif", corrupted(gif()), Outcome::Either);
     file("corrupted icon", corrupted(icon), Outcome::Either);
     file("corrupted png", corrupted(png), Outcome::Either);
+    file("truncated emf", truncated(emf), Outcome::Background);
+    file("truncated wmf", truncated(wmf), Outcome::Background);
+    file("corrupted emf", corrupted(emf), Outcome::Either);
+    file("corrupted wmf", corrupted(wmf), Outcome::Either);
 
     file("bmp claiming 65535x65535", bmpClaiming(65535, 65535), Outcome::Background);
     file("bmp claiming -2147483648 high", bmpClaiming(16, -2147483647 - 1), Outcome::Background);
@@ -346,6 +365,10 @@ void tst_HostileFolder::hostileEntryNeverStopsTheShow_data()
     file("png claiming 100000x100000", pngClaiming(100000, 100000), Outcome::Background);
     file("icon of 65535 images", iconCountBomb(), Outcome::Background);
     file("icon claiming 65535x65535", iconSizeBomb(), Outcome::Background);
+    QByteArray wideEmf = emf;
+    qToLittleEndian<qint32>(-2147483647 - 1, wideEmf.data() + 24);
+    qToLittleEndian<qint32>(2147483647, wideEmf.data() + 32);
+    file("emf frame of the whole 32-bit range", wideEmf, Outcome::Either);
     file("ppm claiming 60000x60000", "P6\n60000 60000\n255\n\x01\x02\x03", Outcome::Background);
 
     const auto special = [&](const char* row, Entry entry, Outcome outcome) {
