@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/SlidewellForm.h"
+#include "platform/MetafileRenderer.h"
 #include "ui_SlidewellForm.h"
 
 #include <QBuffer>
@@ -39,6 +40,7 @@ private slots:
 
     void hostileEntryNeverStopsTheShow_data();
     void hostileEntryNeverStopsTheShow();
+    void metafileHelperCrashCostsOnePicture();
     void fileDeletedBetweenSearchAndLoad();
     void folderChangesDuringShow_data();
     void folderChangesDuringShow();
@@ -351,6 +353,9 @@ void tst_HostileFolder::hostileEntryNeverStopsTheShow_data()
     file("truncated wmf", truncated(wmf), Outcome::Background);
     file("corrupted emf", corrupted(emf), Outcome::Either);
     file("corrupted wmf", corrupted(wmf), Outcome::Either);
+    // Found by fuzzing: drawn at some sizes, its rotated text in a huge font makes libwmf
+    // dereference a null pointer (see metafileHelperCrashCostsOnePicture).
+    file("wmf that crashes libwmf", testData(QStringLiteral("libwmf-crash.wmf")), Outcome::Either);
 
     file("bmp claiming 65535x65535", bmpClaiming(65535, 65535), Outcome::Background);
     file("bmp claiming -2147483648 high", bmpClaiming(16, -2147483647 - 1), Outcome::Background);
@@ -457,6 +462,17 @@ void tst_HostileFolder::hostileEntryNeverStopsTheShow()
         expected.append(expected.at(expected.size() - (outcome == Outcome::Skipped ? 2 : 3)));
     QCOMPARE(captions, expected);
     stopShow();
+}
+
+// libwmf crashes on this file at 64 x 48 pixels; the helper process dies, not the program.
+void tst_HostileFolder::metafileHelperCrashCostsOnePicture()
+{
+    MetafileRenderer renderer;
+    const QImage image =
+        renderer.render(QStringLiteral(SLIDEWELL_TEST_DATA "/libwmf-crash.wmf"), QSize(64, 48));
+    QVERIFY(image.isNull());
+    QCOMPARE(renderer.outcome(), MetafileRenderer::Outcome::Crashed);
+    QVERIFY(!renderer.errorString().isEmpty());
 }
 
 void tst_HostileFolder::fileDeletedBetweenSearchAndLoad()
