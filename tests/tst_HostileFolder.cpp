@@ -1,12 +1,11 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/SlidewellForm.h"
 #include "platform/MetafileRenderer.h"
+#include "tests/ImageBytes.h"
 #include "ui_SlidewellForm.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
-#include <QImageWriter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -61,29 +60,11 @@ private:
 
 namespace {
 
-QByteArray encode(const QImage& image, const char* format, bool progressive = false)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, format);
-    writer.setProgressiveScanWrite(progressive);
-    writer.write(image);
-    return bytes;
-}
-
 QImage sample()
 {
     QImage image(48, 32, QImage::Format_RGB32);
     image.fill(Qt::darkCyan);
     return image;
-}
-
-// A 2x1 GIF; Qt reads GIF but cannot write it.
-QByteArray gif()
-{
-    return QByteArray::fromHex("47494638396102000100800000ff00000000ff"
-                               "2c0000000002000100000202440a003b");
 }
 
 QByteArray testData(const QString& name)
@@ -118,7 +99,7 @@ QByteArray bmpClaiming(qint32 width, qint32 height)
 
 QByteArray gifClaiming(quint16 width, quint16 height)
 {
-    QByteArray bytes = gif();
+    QByteArray bytes = ImageBytes::twoPixelGif();
     qToLittleEndian<quint16>(width, bytes.data() + 6);
     qToLittleEndian<quint16>(height, bytes.data() + 8);
     qToLittleEndian<quint16>(width, bytes.data() + 24);
@@ -153,7 +134,7 @@ quint32 crc32(const QByteArray& bytes)
 // A PNG whose header chunk, with a valid checksum, claims the size.
 QByteArray pngClaiming(quint32 width, quint32 height)
 {
-    QByteArray png = encode(sample(), "png");
+    QByteArray png = ImageBytes::encode(sample(), "png");
     qToBigEndian<quint32>(width, png.data() + 16);
     qToBigEndian<quint32>(height, png.data() + 20);
     qToBigEndian<quint32>(crc32(png.mid(12, 17)), png.data() + 29);
@@ -163,7 +144,7 @@ QByteArray pngClaiming(quint32 width, quint32 height)
 // A GIF of a small screen whose one frame claims the size.
 QByteArray gifFrameClaiming(quint16 width, quint16 height)
 {
-    QByteArray bytes = gif();
+    QByteArray bytes = ImageBytes::twoPixelGif();
     qToLittleEndian<quint16>(width, bytes.data() + 24);
     qToLittleEndian<quint16>(height, bytes.data() + 26);
     return bytes;
@@ -304,11 +285,11 @@ void tst_HostileFolder::hostileEntryNeverStopsTheShow_data()
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<Outcome>("outcome");
 
-    const QByteArray bmp = encode(sample(), "bmp");
-    const QByteArray jpeg = encode(sample(), "jpeg");
-    const QByteArray progressive = encode(sample(), "jpeg", true);
-    const QByteArray icon = encode(sample(), "ico");
-    const QByteArray png = encode(sample(), "png");
+    const QByteArray bmp = ImageBytes::encode(sample(), "bmp");
+    const QByteArray jpeg = ImageBytes::encode(sample(), "jpeg");
+    const QByteArray progressive = ImageBytes::encode(sample(), "jpeg", true);
+    const QByteArray icon = ImageBytes::encode(sample(), "ico");
+    const QByteArray png = ImageBytes::encode(sample(), "png");
     const QByteArray emf = testData(QStringLiteral("metafile-halves.emf"));
     const QByteArray wmf = testData(QStringLiteral("metafile-halves.wmf"));
     QVERIFY(!emf.isEmpty() && !wmf.isEmpty());
@@ -330,7 +311,7 @@ void tst_HostileFolder::hostileEntryNeverStopsTheShow_data()
         Outcome::Background);
     file("png named bmp", png, Outcome::Shown);
     file("jpeg named bmp", jpeg, Outcome::Shown);
-    file("gif named bmp", gif(), Outcome::Shown);
+    file("gif named bmp", ImageBytes::twoPixelGif(), Outcome::Shown);
     file("icon named bmp", icon, Outcome::Shown);
 
     file("emf named bmp", emf, Outcome::Shown);
@@ -340,13 +321,13 @@ void tst_HostileFolder::hostileEntryNeverStopsTheShow_data()
     file("bmp header only", bmp.left(54), Outcome::Background);
     file("truncated jpeg", truncated(jpeg), Outcome::Either);
     file("truncated progressive jpeg", truncated(progressive), Outcome::Either);
-    file("truncated gif", truncated(gif()), Outcome::Either);
+    file("truncated gif", truncated(ImageBytes::twoPixelGif()), Outcome::Either);
     file("truncated icon", truncated(icon), Outcome::Either);
     file("truncated png", truncated(png), Outcome::Either);
     file("corrupted bmp", corrupted(bmp), Outcome::Either);
     file("corrupted jpeg", corrupted(jpeg), Outcome::Either);
     file("corrupted progressive jpeg", corrupted(progressive), Outcome::Either);
-    file("corrupted gif", corrupted(gif()), Outcome::Either);
+    file("corrupted gif", corrupted(ImageBytes::twoPixelGif()), Outcome::Either);
     file("corrupted icon", corrupted(icon), Outcome::Either);
     file("corrupted png", corrupted(png), Outcome::Either);
     file("truncated emf", truncated(emf), Outcome::Background);
@@ -403,7 +384,7 @@ void tst_HostileFolder::hostileEntryNeverStopsTheShow()
     QFETCH(Entry, entry);
     QFETCH(QByteArray, bytes);
     QFETCH(Outcome, outcome);
-    const QByteArray good = encode(sample(), "bmp");
+    const QByteArray good = ImageBytes::encode(sample(), "bmp");
     QVERIFY(write("a.bmp", good));
     QVERIFY(write("c.bmp", good));
     const QByteArray path = QFile::encodeName(m_dir->path()) + '/' + name;
@@ -477,7 +458,7 @@ void tst_HostileFolder::metafileHelperCrashCostsOnePicture()
 
 void tst_HostileFolder::fileDeletedBetweenSearchAndLoad()
 {
-    const QByteArray good = encode(sample(), "bmp");
+    const QByteArray good = ImageBytes::encode(sample(), "bmp");
     for (const char* name : { "a.bmp", "b.bmp", "c.bmp" })
         QVERIFY(write(name, good));
     startShow();
@@ -509,7 +490,7 @@ void tst_HostileFolder::folderChangesDuringShow()
     QFETCH(QString, change);
     if (change == QLatin1String("unreadable") && !m_permissionsBind)
         QSKIP("file permissions cannot be made to bind in this process");
-    const QByteArray good = encode(sample(), "bmp");
+    const QByteArray good = ImageBytes::encode(sample(), "bmp");
     QVERIFY(write("a.bmp", good));
     QVERIFY(write("b.bmp", good));
     startShow();

@@ -1,10 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "platform/JpegDecoder.h"
 #include "platform/PictureLoader.h"
+#include "tests/ImageBytes.h"
 
-#include <QBuffer>
 #include <QFile>
-#include <QImageWriter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -49,27 +48,6 @@ QImage twoColourImage(int width, int height)
         for (int x = width / 2; x < width; ++x)
             image.setPixel(x, y, qRgb(0, 0, 255));
     return image;
-}
-
-QByteArray encode(const QImage& image, const char* format, bool progressive = false)
-{
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    QImageWriter writer(&buffer, format);
-    writer.setProgressiveScanWrite(progressive);
-    writer.write(image);
-    return bytes;
-}
-
-// A 2x1 GIF, red then blue: Qt reads GIF but cannot write it.
-QByteArray twoPixelGif()
-{
-    return QByteArray::fromHex("47494638396102000100800000"
-                               "ff00000000ff"
-                               "2c000000000200010000"
-                               "0202440a00"
-                               "3b");
 }
 
 // Top left red, top right blue, bottom left green, bottom right yellow.
@@ -133,7 +111,7 @@ QByteArray multiSizeIcon(const QList<int>& sizes)
     const int dataStart = 6 + 16 * sizes.size();
     for (int size : sizes) {
         // Qt writes an icon of one image: take its directory entry and its data.
-        const QByteArray single = encode(twoColourImage(size, size), "ico");
+        const QByteArray single = ImageBytes::encode(twoColourImage(size, size), "ico");
         QByteArray entry = single.mid(6, 16);
         const quint32 dataSize = qFromLittleEndian<quint32>(entry.constData() + 8);
         const quint32 dataOffset = qFromLittleEndian<quint32>(entry.constData() + 12);
@@ -178,18 +156,22 @@ void tst_PictureLoader::readsByContent_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QSize>("size");
-    QTest::newRow("bmp") << "a.bmp" << encode(twoColourImage(40, 30), "bmp") << QSize(40, 30);
-    QTest::newRow("dib") << "a.dib" << encode(twoColourImage(40, 30), "bmp") << QSize(40, 30);
-    QTest::newRow("jpg") << "a.jpg" << encode(twoColourImage(40, 30), "jpeg") << QSize(40, 30);
+    QTest::newRow("bmp") << "a.bmp" << ImageBytes::encode(twoColourImage(40, 30), "bmp")
+                         << QSize(40, 30);
+    QTest::newRow("dib") << "a.dib" << ImageBytes::encode(twoColourImage(40, 30), "bmp")
+                         << QSize(40, 30);
+    QTest::newRow("jpg") << "a.jpg" << ImageBytes::encode(twoColourImage(40, 30), "jpeg")
+                         << QSize(40, 30);
     QTest::newRow("progressive jpeg")
-        << "a.jpeg" << encode(twoColourImage(40, 30), "jpeg", true) << QSize(40, 30);
-    QTest::newRow("gif") << "a.gif" << twoPixelGif() << QSize(2, 1);
-    QTest::newRow("ico") << "a.ico" << encode(twoColourImage(32, 32), "ico") << QSize(32, 32);
+        << "a.jpeg" << ImageBytes::encode(twoColourImage(40, 30), "jpeg", true) << QSize(40, 30);
+    QTest::newRow("gif") << "a.gif" << ImageBytes::twoPixelGif() << QSize(2, 1);
+    QTest::newRow("ico") << "a.ico" << ImageBytes::encode(twoColourImage(32, 32), "ico")
+                         << QSize(32, 32);
     QTest::newRow("png named bmp")
-        << "png-named.bmp" << encode(twoColourImage(40, 30), "png") << QSize(40, 30);
+        << "png-named.bmp" << ImageBytes::encode(twoColourImage(40, 30), "png") << QSize(40, 30);
     QTest::newRow("jpeg named gif")
-        << "jpeg-named.gif" << encode(twoColourImage(40, 30), "jpeg") << QSize(40, 30);
-    QTest::newRow("no extension") << "photo" << encode(twoColourImage(40, 30), "jpeg")
+        << "jpeg-named.gif" << ImageBytes::encode(twoColourImage(40, 30), "jpeg") << QSize(40, 30);
+    QTest::newRow("no extension") << "photo" << ImageBytes::encode(twoColourImage(40, 30), "jpeg")
                                   << QSize(40, 30);
 }
 
@@ -214,8 +196,8 @@ void tst_PictureLoader::appliesExifOrientation()
 {
     // Stored 40 wide and 20 high; displayed turned a quarter clockwise: 20 x 40, red on top.
     PictureFile picture;
-    const QString path = write(
-        QStringLiteral("rotated.jpg"), withExifOrientation(encode(twoColourImage(40, 20), "jpeg")));
+    const QString path = write(QStringLiteral("rotated.jpg"),
+        withExifOrientation(ImageBytes::encode(twoColourImage(40, 20), "jpeg")));
     QVERIFY2(picture.open(path), qPrintable(picture.errorString()));
     QCOMPARE(picture.naturalSize(), QSize(20, 40));
     const QImage image = picture.decode(QSize(10, 20));
@@ -242,7 +224,7 @@ void tst_PictureLoader::refusesUnreadableFiles_data()
     QTest::newRow("text named jpg") << "damaged.jpg" << QByteArray("not a picture at all");
     QTest::newRow("empty file") << "empty.bmp" << QByteArray();
     QTest::newRow("bmp header only")
-        << "truncated.bmp" << encode(twoColourImage(40, 30), "bmp").left(20);
+        << "truncated.bmp" << ImageBytes::encode(twoColourImage(40, 30), "bmp").left(20);
     QTest::newRow("zero width gif")
         << "zero.gif" << QByteArray::fromHex("47494638396100000100800000ff00000000ff3b");
 }
@@ -263,7 +245,7 @@ void tst_PictureLoader::refusesAbsurdSizesBeforeDecoding_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<bool>("opens");
-    const QByteArray progressive = encode(twoColourImage(64, 64), "jpeg", true);
+    const QByteArray progressive = ImageBytes::encode(twoColourImage(64, 64), "jpeg", true);
     QTest::newRow("bmp claiming 65535x65535") << "absurd.bmp" << absurdBmp() << false;
     QTest::newRow("progressive claiming 20000x20000")
         << "absurd-progressive.jpg" << withFrameSize(progressive, 20000, 20000) << false;
@@ -291,7 +273,7 @@ void tst_PictureLoader::decodesHugeBaselineJpegScaled()
     // 100 megapixels: decoded straight at screen size.
     QImage huge(10000, 10000, QImage::Format_Grayscale8);
     huge.fill(200);
-    const QString path = write(QStringLiteral("huge.jpg"), encode(huge, "jpeg"));
+    const QString path = write(QStringLiteral("huge.jpg"), ImageBytes::encode(huge, "jpeg"));
     huge = QImage();
     PictureFile picture;
     QVERIFY2(picture.open(path), qPrintable(picture.errorString()));
@@ -346,8 +328,8 @@ void tst_PictureLoader::jpegForDisplayAtCoveringScale()
     QFETCH(bool, progressive);
     QFETCH(QSize, wanted);
     QFETCH(QSize, decoded);
-    const QString path = write(
-        QStringLiteral("covering.jpg"), encode(fourColourImage(800, 600), "jpeg", progressive));
+    const QString path = write(QStringLiteral("covering.jpg"),
+        ImageBytes::encode(fourColourImage(800, 600), "jpeg", progressive));
     PictureFile picture;
     QVERIFY2(picture.open(path), qPrintable(picture.errorString()));
     const QImage image = picture.decodeForDisplay(wanted);
@@ -389,7 +371,8 @@ void tst_PictureLoader::jpegForDisplayFollowsEveryOrientation()
     QFETCH(QColor, topRight);
     QFETCH(QColor, bottomLeft);
     const QString path = write(QStringLiteral("oriented.jpg"),
-        withExifOrientation(encode(fourColourImage(160, 80), "jpeg"), quint8(orientation)));
+        withExifOrientation(
+            ImageBytes::encode(fourColourImage(160, 80), "jpeg"), quint8(orientation)));
     PictureFile picture;
     QVERIFY2(picture.open(path), qPrintable(picture.errorString()));
     const QSize natural = orientation >= 5 ? QSize(80, 160) : QSize(160, 80);
@@ -407,12 +390,13 @@ void tst_PictureLoader::jpegForDisplayFollowsEveryOrientation()
 void tst_PictureLoader::refusesJpegSwappedAfterOpening()
 {
     const QString path =
-        write(QStringLiteral("swapped.jpg"), encode(twoColourImage(40, 30), "jpeg"));
+        write(QStringLiteral("swapped.jpg"), ImageBytes::encode(twoColourImage(40, 30), "jpeg"));
     PictureFile picture;
     QVERIFY2(picture.open(path), qPrintable(picture.errorString()));
     // A far larger picture under the same name after the header was checked.
     QVERIFY(
-        !write(QStringLiteral("swapped.jpg"), encode(twoColourImage(4000, 30), "jpeg")).isEmpty());
+        !write(QStringLiteral("swapped.jpg"), ImageBytes::encode(twoColourImage(4000, 30), "jpeg"))
+             .isEmpty());
     QVERIFY(picture.decodeForDisplay(QSize(40, 30)).isNull());
     QVERIFY(!picture.errorString().isEmpty());
 }
