@@ -130,9 +130,17 @@ QImage PictureFile::decodeForDisplay(const QSize& pixelSize)
             return *image;
         }
     }
-    // The reader scales before it applies the orientation.
+    // A reader that cannot decode at a smaller size scales its whole picture afterwards; when the
+    // picture is at most twice the shown size that scale is left to the painter's bilinear
+    // filter, as for JPEG.
     const bool transposed = m_transformation.testFlag(QImageIOHandler::TransformationRotate90);
-    m_reader->setScaledSize(transposed ? pixelSize.transposed() : pixelSize);
+    const QSize target = transposed ? pixelSize.transposed() : pixelSize;
+    const QSize natural = m_reader->size();
+    const bool painterScales = !m_reader->supportsOption(QImageIOHandler::ScaledSize)
+        && natural.width() <= 2 * target.width() && natural.height() <= 2 * target.height();
+    // The reader scales before it applies the orientation.
+    if (!painterScales)
+        m_reader->setScaledSize(target);
     QImage image = m_reader->read();
     if (image.isNull())
         fail(m_reader->errorString());
