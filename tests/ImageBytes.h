@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QImage>
 #include <QImageWriter>
+#include <QtEndian>
 
 // Picture files made in memory for the loader's and the show's tests.
 namespace ImageBytes {
@@ -28,6 +29,21 @@ inline QByteArray twoPixelGif()
                                "2c000000000200010000"
                                "0202440a00"
                                "3b");
+}
+
+// The JPEG with another frame size in its start-of-frame header (baseline or progressive), or
+// empty when it has none.
+inline QByteArray withJpegFrameSize(QByteArray jpeg, quint16 width, quint16 height)
+{
+    for (int i = 2; i + 9 < jpeg.size(); ++i) {
+        const auto marker = quint8(jpeg[i + 1]);
+        if (quint8(jpeg[i]) == 0xff && (marker == 0xc0 || marker == 0xc2)) {
+            qToBigEndian<quint16>(height, jpeg.data() + i + 5);
+            qToBigEndian<quint16>(width, jpeg.data() + i + 7);
+            return jpeg;
+        }
+    }
+    return QByteArray();
 }
 
 } // namespace ImageBytes

@@ -87,20 +87,6 @@ QByteArray withExifOrientation(const QByteArray& jpeg, quint8 orientation = 6)
     return jpeg.left(2) + segment + jpeg.mid(2);
 }
 
-// Sets the frame size in the JPEG's start-of-frame header (baseline or progressive).
-QByteArray withFrameSize(QByteArray jpeg, quint16 width, quint16 height)
-{
-    for (int i = 2; i + 9 < jpeg.size(); ++i) {
-        const auto marker = quint8(jpeg[i + 1]);
-        if (quint8(jpeg[i]) == 0xff && (marker == 0xc0 || marker == 0xc2)) {
-            qToBigEndian<quint16>(height, jpeg.data() + i + 5);
-            qToBigEndian<quint16>(width, jpeg.data() + i + 7);
-            return jpeg;
-        }
-    }
-    return QByteArray();
-}
-
 // One icon file holding the sizes given, in that order.
 QByteArray multiSizeIcon(const QList<int>& sizes)
 {
@@ -248,11 +234,13 @@ void tst_PictureLoader::refusesAbsurdSizesBeforeDecoding_data()
     const QByteArray progressive = ImageBytes::encode(twoColourImage(64, 64), "jpeg", true);
     QTest::newRow("bmp claiming 65535x65535") << "absurd.bmp" << absurdBmp() << false;
     QTest::newRow("progressive claiming 20000x20000")
-        << "absurd-progressive.jpg" << withFrameSize(progressive, 20000, 20000) << false;
+        << "absurd-progressive.jpg" << ImageBytes::withJpegFrameSize(progressive, 20000, 20000)
+        << false;
     // Within the pixel budget, but its coefficients would need more memory than libjpeg may
     // take: the decoder gives up instead of allocating gigabytes.
     QTest::newRow("progressive claiming 16000x16000")
-        << "large-progressive.jpg" << withFrameSize(progressive, 16000, 16000) << true;
+        << "large-progressive.jpg" << ImageBytes::withJpegFrameSize(progressive, 16000, 16000)
+        << true;
 }
 
 void tst_PictureLoader::refusesAbsurdSizesBeforeDecoding()
