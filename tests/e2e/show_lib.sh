@@ -47,13 +47,14 @@ show_play() {
 }
 
 # show_menu X Y KEYS...: right-click at a screen position, wait for the popup menu, press keys.
+# SHOW_MENU_SECONDS (default 5) is how long the menu may take to open and to close.
 show_menu() {
-    local x=$1 y=$2
+    local x=$1 y=$2 seconds=${SHOW_MENU_SECONDS:-5}
     shift 2
     xdotool mousemove "$x" "$y" click 3
-    e2e_wait_window '^Slidewell Show Menu$' 5 >/dev/null
+    e2e_wait_window '^Slidewell Show Menu$' "$seconds" >/dev/null
     xdotool key "$@"
-    e2e_until 5 show_menu_closed || e2e_fail "popup menu stayed open"
+    e2e_until "$seconds" show_menu_closed || e2e_fail "popup menu stayed open"
 }
 
 show_menu_closed() { ! e2e_find_window '^Slidewell Show Menu$'; }

@@ -47,16 +47,8 @@ show_play
 caption() { xdotool getwindowname "$WINDOW" 2>/dev/null; }
 alive() { kill -0 "$APP_PID" 2>/dev/null || e2e_fail "the program has ended"; }
 
-# menu X Y KEYS...: as show_menu, with time for a slow read that holds the program up (3 s) on
-# a loaded machine.
-menu() {
-    local x=$1 y=$2
-    shift 2
-    xdotool mousemove "$x" "$y" click 3
-    e2e_wait_window '^Slidewell Show Menu$' 20 >/dev/null
-    xdotool key "$@"
-    e2e_until 10 show_menu_closed || e2e_fail "popup menu stayed open"
-}
+# A slow read holds the program up (3 s) while the menu is asked for, on a loaded machine.
+SHOW_MENU_SECONDS=20
 
 # seen_in_order SECONDS NAME...: the captions name these files one after the other.
 seen_in_order() {
@@ -85,7 +77,7 @@ e2e_wait_region $((x + 2)) $((y + 2)) 100 100 '#ff0000' 3
 
 # "Stop" answers, also when asked while the slow picture is being read.
 seen_in_order 20 g.bmp
-menu $((x + 200)) $((y + 200)) Down Return
+show_menu $((x + 200)) $((y + 200)) Down Return
 restored() {
     read -r x y w h < <(e2e_client_geometry "$WINDOW")
     [[ "$w $h" == "$CW $CH" ]]
@@ -102,10 +94,10 @@ alive
 read -r x y w h < <(e2e_client_geometry "$WINDOW")
 e2e_wait_region $((x + 2)) $((y + 2)) 100 100 black 5
 # The menu opens and is dismissed; the show runs on.
-menu $((x + 200)) $((y + 200)) Escape
+show_menu $((x + 200)) $((y + 200)) Escape
 mv "$folder-away" "$folder"
 seen_in_order 20 a.bmp b.bmp
-menu $((x + 200)) $((y + 200)) Down Return
+show_menu $((x + 200)) $((y + 200)) Down Return
 e2e_until 15 restored || e2e_fail "client $w x $h after the second Stop, expected $CW x $CH"
 alive
 e2e_pass
