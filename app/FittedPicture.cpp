@@ -2,7 +2,7 @@
 #include "app/FittedPicture.h"
 
 #include "app/ImageFit.h"
-#include "platform/PictureLoader.h"
+#include "pictures/PictureLoader.h"
 #include "platform/RuntimeError.h"
 #include "platform/Twips.h"
 

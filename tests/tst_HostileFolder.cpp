@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/SlidewellForm.h"
-#include "platform/MetafileRenderer.h"
+#include "pictures/MetafileRenderer.h"
 #include "tests/ImageBytes.h"
 #include "ui_SlidewellForm.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "platform/MetafileHeader.h"
+#include "pictures/MetafileHeader.h"
 #include "tests/MetafileSamples.h"
 
 #include <QTest>

@@ -2,7 +2,7 @@
 // EMF and WMF files through the show's picture loader: recognised by content, sized by their
 // header, drawn at the size asked for.
 #include "app/FittedPicture.h"
-#include "platform/PictureLoader.h"
+#include "pictures/PictureLoader.h"
 #include "platform/RuntimeError.h"
 #include "tests/MetafileSamples.h"
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "platform/JpegDecoder.h"
-#include "platform/PictureLoader.h"
+#include "pictures/JpegDecoder.h"
+#include "pictures/PictureLoader.h"
 #include "tests/ImageBytes.h"
 
 #include <QFile>

@@ -11,8 +11,8 @@
 // "Close" is a crude measure: both pictures trimmed to their ink and shrunk to 64 x 64, ink
 // masks overlapping by at least half (intersection over union), mean RGB difference at most 40,
 // proportions within 25%. A blank picture where the reference has ink is not close.
-#include "platform/MetafileHeader.h"
-#include "platform/MetafileRenderer.h"
+#include "pictures/MetafileHeader.h"
+#include "pictures/MetafileRenderer.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The metafile header reader on arbitrary bytes: what it accepts must stay within the data and
 // have a size.
-#include "platform/MetafileHeader.h"
+#include "pictures/MetafileHeader.h"
 
 #include <QByteArray>
 

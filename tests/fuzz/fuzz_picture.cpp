@@ -2,7 +2,7 @@
 // The picture loader on arbitrary file content: the bytes become a file whose name says nothing
 // of its format, which is opened and, when its header passes, decoded at a small fitted size as
 // the show would.
-#include "platform/PictureLoader.h"
+#include "pictures/PictureLoader.h"
 
 #include <QCoreApplication>
 #include <QFile>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // The metafile helper's drawing on arbitrary bytes, in process so that the sanitizers see it: as
 // the helper does, only what the header reader accepts is drawn, at a small size.
-#include "platform/MetafileHeader.h"
-#include "platform/metafile/EmfDrawing.h"
-#include "platform/metafile/WmfDrawing.h"
+#include "pictures/MetafileHeader.h"
+#include "pictures/metafile/EmfDrawing.h"
+#include "pictures/metafile/WmfDrawing.h"
 
 #include <QByteArray>
 #include <QImage>

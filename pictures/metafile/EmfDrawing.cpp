@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "platform/metafile/EmfDrawing.h"
+#include "pictures/metafile/EmfDrawing.h"
 
 #include <QGuiApplication>
 #include <QImage>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "platform/metafile/WmfDrawing.h"
+#include "pictures/metafile/WmfDrawing.h"
 
 #include <QImage>
 #include <QtEndian>

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "platform/PictureLoader.h"
+#include "pictures/PictureLoader.h"
 
-#include "platform/JpegDecoder.h"
-#include "platform/MetafileHeader.h"
-#include "platform/MetafileRenderer.h"
+#include "pictures/JpegDecoder.h"
+#include "pictures/MetafileHeader.h"
+#include "pictures/MetafileRenderer.h"
 
 #include <QFile>
 #include <QFileInfo>

@@ -3,9 +3,9 @@
 // writes them to standard output as premultiplied 32-bit ARGB rows, top to bottom. The show runs
 // it in its own process, so that a fault in the metafile libraries costs one picture, not the
 // show. Exit status 0 on success; otherwise a reason on standard error.
-#include "platform/MetafileHeader.h"
-#include "platform/metafile/EmfDrawing.h"
-#include "platform/metafile/WmfDrawing.h"
+#include "pictures/MetafileHeader.h"
+#include "pictures/metafile/EmfDrawing.h"
+#include "pictures/metafile/WmfDrawing.h"
 
 #include <QFile>
 #include <QImage>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-#include "platform/MetafileRenderer.h"
+#include "pictures/MetafileRenderer.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
