@@ -25,6 +25,10 @@ public:
     // image.
     QSize naturalSize() const { return m_naturalSize; }
 
+    // An EMF or WMF file: its pixels come from the metafile helper, which a caller may run
+    // itself (MetafileRenderer) instead of calling decode().
+    bool isMetafile() const { return !m_metafilePath.isEmpty(); }
+
     // The picture decoded at pixelSize (as displayed), or a null image with errorString() set.
     QImage decode(const QSize& pixelSize);
 
