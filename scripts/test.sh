@@ -4,6 +4,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
+started=$(date +%s)
 scripts/setup.sh --test
 
 echo "== format check"
@@ -31,3 +32,7 @@ desktop-file-validate packaging/*.desktop
 appstreamcli validate --no-net packaging/*.metainfo.xml
 # Errors fail the run; warnings are printed for the record.
 lintian --fail-on error build/slidewell_*.deb
+
+echo "== size and time"
+scripts/test-budget.sh
+echo "test command took $(($(date +%s) - started)) s"
