@@ -8,7 +8,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Slidewell"));
     SlidewellForm form(QApplication::arguments());
-    form.show();
     form.CenterOnScreen();
+    form.show();
     return QApplication::exec();
 }
