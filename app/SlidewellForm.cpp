@@ -135,7 +135,7 @@ void SlidewellForm::Form_Load()
 
 void SlidewellForm::ApplyCommandLine()
 {
-    const QString text = commandLineArgumentText(m_arguments);
+    const QString text = parseCommandLine(m_arguments).folderText;
     if (!Conversions::trimBlanks(text).isEmpty())
         ui->folderTextBox->setText(text);
 }
