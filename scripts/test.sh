@@ -28,6 +28,6 @@ echo "== package"
 rm -f build/slidewell_*.deb
 (cd build && cpack -G DEB)
 desktop-file-validate packaging/*.desktop
-appstreamcli validate --no-net packaging/*.metainfo.xml
+appstreamcli validate --no-net build/packaging/*.metainfo.xml
 # Errors fail the run; warnings are printed for the record.
 lintian --fail-on error build/slidewell_*.deb
