@@ -53,10 +53,8 @@ void tst_StartUp::commandLineFillsFolderBox_data()
     QTest::addColumn<QString>("folder");
     QTest::newRow("none") << QStringList {} << "";
     QTest::newRow("blanks only") << QStringList { "   " } << "";
-    QTest::newRow("path") << QStringList { "/home/a" } << "/home/a";
     QTest::newRow("blanks kept") << QStringList { " /home/a " } << " /home/a ";
     QTest::newRow("quotes kept") << QStringList { "\"/home/a b\"" } << "\"/home/a b\"";
-    QTest::newRow("joined") << QStringList { "/home/my", "photos" } << "/home/my photos";
 }
 
 void tst_StartUp::commandLineFillsFolderBox()
