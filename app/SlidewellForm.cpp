@@ -6,15 +6,14 @@
 #include "platform/FontFit.h"
 #include "platform/Twips.h"
 #include "platform/VbColor.h"
+#include "platform/WindowCentering.h"
 #include "ui_SlidewellForm.h"
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QScreen>
-
-#include <algorithm>
 
 namespace {
 
@@ -28,6 +27,33 @@ void paintBackground(QWidget* widget, qint32 color)
     palette.setColor(QPalette::Window, VbColor::toQColor(color));
     widget->setPalette(palette);
 }
+
+// Presses a button when Enter reaches the panel that it watches: a key that no control inside
+// took for itself. An open drop-down list is a window of its own and keeps the key.
+class EnterPresses : public QObject
+{
+public:
+    explicit EnterPresses(QAbstractButton* button)
+        : QObject(button)
+        , m_button(button)
+    { }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter)
+            || (key->modifiers() & ~Qt::KeypadModifier))
+            return false;
+        m_button->click();
+        return true;
+    }
+
+private:
+    QAbstractButton* m_button;
+};
 
 // The design's button codes: 1 left, 2 right, 4 middle.
 int buttonCode(Qt::MouseButton button)
@@ -60,6 +86,8 @@ SlidewellForm::SlidewellForm(const QStringList& arguments, FormServices services
     connect(ui->exitButton, &QPushButton::clicked, this, &SlidewellForm::exitButton_Click);
     connect(ui->exitMenu, &QAction::triggered, this, &SlidewellForm::exitMenu_Click);
     connect(ui->playButton, &QPushButton::clicked, this, &SlidewellForm::playButton_Click);
+    // Play is the default button, which a main window, unlike a dialog, does not press on Enter.
+    ui->Frame->installEventFilter(new EnterPresses(ui->playButton));
     connect(ui->browseForFolderButton, &QPushButton::clicked, this,
         &SlidewellForm::browseForFolderButton_Click);
     connect(ui->changeBackgroundColorButton, &QPushButton::clicked, this,
@@ -107,7 +135,7 @@ void SlidewellForm::Form_Load()
 
 void SlidewellForm::ApplyCommandLine()
 {
-    const QString text = commandLineArgumentText(m_arguments);
+    const QString text = parseCommandLine(m_arguments).folderText;
     if (!Conversions::trimBlanks(text).isEmpty())
         ui->folderTextBox->setText(text);
 }
@@ -123,24 +151,7 @@ void SlidewellForm::SetMenusVisible(bool visible)
     menuBar()->setVisible(visible);
 }
 
-void SlidewellForm::CenterOnScreen()
-{
-    // The whole window, frame included, is centred, and its title bar never lies above the
-    // screen's usable area. setGeometry places the client area itself, so a later change of the
-    // title bar leaves it where it is.
-    const QRect frame = frameGeometry();
-    const QRect client = geometry();
-    const int frameLeft = client.left() - frame.left();
-    const int frameTop = client.top() - frame.top();
-    const int frameWidth = width() + frame.width() - client.width();
-    const int frameHeight = height() + frame.height() - client.height();
-    const QRect screen = this->screen()->geometry();
-    const int left = screen.left() + (screen.width() - frameWidth) / 2 + frameLeft;
-    const int top = std::max(this->screen()->availableGeometry().top(),
-                        screen.top() + (screen.height() - frameHeight) / 2)
-        + frameTop;
-    setGeometry(left, top, width(), height());
-}
+void SlidewellForm::CenterOnScreen() { centerWindowOnScreen(this); }
 
 int SlidewellForm::Width() const { return Twips::fromPixels(width()); }
 

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/SlidewellForm.h"
-#include "platform/AppLinks.h"
+#include "platform/UsersGuide.h"
 #include "ui_SlidewellForm.h"
 
 void SlidewellForm::browseForFolderButton_Click()
@@ -20,7 +20,4 @@ void SlidewellForm::changeBackgroundColorButton_Click()
 
 void SlidewellForm::aboutSlidewellMenu_Click() { m_services.showAbout(); }
 
-void SlidewellForm::onlineUsersGuideMenu_Click()
-{
-    m_services.openWebPage(QString::fromUtf8(AppLinks::usersGuide));
-}
+void SlidewellForm::onlineUsersGuideMenu_Click() { m_services.openWebPage(usersGuideAddress()); }

@@ -7,12 +7,12 @@
 #include "platform/Twips.h"
 #include "platform/VbColor.h"
 #include "platform/Version.h"
+#include "platform/WindowCentering.h"
 #include "ui_AboutForm.h"
 
 #include <QDate>
 #include <QFile>
 #include <QKeyEvent>
-#include <QScreen>
 
 namespace {
 
@@ -36,11 +36,8 @@ AboutForm::AboutForm(QWidget* parent)
     ui->setupUi(this);
     setWindowTitle(ui->Label3->text());
     setFixedSize(Twips::toPixels(designClientWidth), Twips::toPixels(designClientHeight));
-    // Centred on the screen by its client area, as the main window is; placing it here keeps
-    // the dialog's own guess at the frame from moving it.
-    const QRect screenArea = screen()->geometry();
-    setGeometry(screenArea.left() + (screenArea.width() - width()) / 2,
-        screenArea.top() + (screenArea.height() - height()) / 2, width(), height());
+    // Placed here, so the dialog does not place itself over its parent instead.
+    centerWindowOnScreen(this);
     QPalette background = palette();
     background.setColor(QPalette::Window, VbColor::toQColor(VbColor::windowBackground));
     setPalette(background);

@@ -4,6 +4,16 @@
 #include <QString>
 #include <QStringList>
 
-// The argument text of the command line as one text: the shell has already split and unquoted
-// it, so the arguments after the program's name are joined again by single spaces.
-QString commandLineArgumentText(const QStringList& arguments);
+// What the command line asks for. An option is recognised only as the first argument, so any
+// other text, even one that begins with "--", reaches the folder box as typed.
+struct CommandLine
+{
+    // Text for standard output in place of a window (--help, --version); empty to start.
+    QString output;
+    // The folder box's text: the remaining arguments joined again by single spaces (the shell
+    // has already split and unquoted them), a file:// URI made a local path and a leading "~/"
+    // expanded to the home folder.
+    QString folderText;
+};
+
+CommandLine parseCommandLine(const QStringList& arguments);

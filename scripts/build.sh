@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Configures and builds into build/ (or $SLIDEWELL_BUILD_DIR); extra arguments go to CMake.
+# $SLIDEWELL_BUILD_TARGETS, if set, names the only targets to build (default: everything).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build_dir=${SLIDEWELL_BUILD_DIR:-build}
@@ -8,4 +9,8 @@ if [[ ! -f "$build_dir/build.ninja" ]]; then
 elif (($#)); then
     cmake "$build_dir" "$@"
 fi
-cmake --build "$build_dir" -j2
+targets=()
+if [[ -n "${SLIDEWELL_BUILD_TARGETS:-}" ]]; then
+    read -ra targets <<<"--target $SLIDEWELL_BUILD_TARGETS"
+fi
+cmake --build "$build_dir" -j2 "${targets[@]}"

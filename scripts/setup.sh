@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins libxcb1-dev libgl-dev
     libemf2svg-dev libwmf-dev libuemf-dev libjpeg62-turbo-dev
     fonts-dejavu-core
-    imagemagick librsvg2-bin
+    imagemagick librsvg2-bin pandoc
 )
 if [[ "${1:-}" == "--test" ]]; then
     packages+=(

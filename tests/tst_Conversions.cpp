@@ -4,6 +4,7 @@
 #include "platform/RuntimeError.h"
 #include "platform/VbColor.h"
 
+#include <QDir>
 #include <QTest>
 
 class tst_Conversions : public QObject
@@ -22,8 +23,8 @@ private slots:
     void plainNumberText();
     void trimBlanksOnlyRemovesSpaces();
     void colorsRoundTrip();
-    void commandLineJoinsArguments_data();
-    void commandLineJoinsArguments();
+    void readsCommandLine_data();
+    void readsCommandLine();
 };
 
 void tst_Conversions::isNumeric_data()
@@ -156,22 +157,45 @@ void tst_Conversions::colorsRoundTrip()
     QVERIFY(!VbColor::isValid(-1));
 }
 
-void tst_Conversions::commandLineJoinsArguments_data()
+void tst_Conversions::readsCommandLine_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("text");
-    QTest::newRow("none") << QStringList { "slidewell" } << "";
-    QTest::newRow("one") << QStringList { "slidewell", "/home/a" } << "/home/a";
+    QTest::addColumn<QString>("output");
+    QTest::newRow("none") << QStringList { "slidewell" } << ""
+                          << "";
+    QTest::newRow("one") << QStringList { "slidewell", "/home/a" } << "/home/a"
+                         << "";
     QTest::newRow("split by the shell")
-        << QStringList { "slidewell", "/home/my", "photos" } << "/home/my photos";
-    QTest::newRow("blank argument") << QStringList { "slidewell", " " } << " ";
+        << QStringList { "slidewell", "/home/my", "photos" } << "/home/my photos"
+        << "";
+    QTest::newRow("blank argument") << QStringList { "slidewell", " " } << " "
+                                    << "";
+    QTest::newRow("file URI") << QStringList { "slidewell", "file:///home/my%20photos" }
+                              << "/home/my photos"
+                              << "";
+    QTest::newRow("home") << QStringList { "slidewell", "~/Pictures" }
+                          << QDir::homePath() + "/Pictures"
+                          << "";
+    QTest::newRow("tilde elsewhere") << QStringList { "slidewell", "a~/b" } << "a~/b"
+                                     << "";
+    QTest::newRow("help") << QStringList { "slidewell", "--help" } << ""
+                          << "Usage: slidewell [FOLDER]\n";
+    QTest::newRow("version") << QStringList { "slidewell", "--version", "x" } << "x"
+                             << "Slidewell 1.0.0\n";
+    QTest::newRow("option not first") << QStringList { "slidewell", "a", "--help" } << "a --help"
+                                      << "";
 }
 
-void tst_Conversions::commandLineJoinsArguments()
+void tst_Conversions::readsCommandLine()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QString, text);
-    QCOMPARE(commandLineArgumentText(arguments), text);
+    QFETCH(QString, output);
+    const CommandLine line = parseCommandLine(arguments);
+    QCOMPARE(line.folderText, text);
+    QCOMPARE(line.output.left(output.size()), output);
+    QCOMPARE(line.output.isEmpty(), output.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(tst_Conversions)

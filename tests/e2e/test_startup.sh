@@ -1,24 +1,29 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-2.0-or-later
-# The window opens centred with its title, menus and settings panel; the Exit button and
+# --help and --version answer without a display; the window opens centred, frame included, with
+# its title, menus, settings panel and the window class of its desktop entry; the Exit button and
 # File > Exit end the program at once with status 0 and write nothing.
 source "$(dirname "$0")/lib.sh"
 e2e_init "$@"
+help=$(env -u DISPLAY QT_QPA_PLATFORM=xcb "$SLIDEWELL" --help) && [[ "$help" == "Usage: slidewell"* ]] \
+    || e2e_fail "--help: $help"
+[[ "$(env -u DISPLAY QT_QPA_PLATFORM=xcb "$SLIDEWELL" --version)" == "Slidewell 1.0.0" ]] \
+    || e2e_fail "--version does not print the version"
 e2e_start_display 1280x800
 
 e2e_start_app
 window=$(e2e_wait_window '^Slidewell$')
-read -r x y w h < <(e2e_client_geometry "$window")
+read -r left right top bottom < <(e2e_frame_extents "$window")
+((top > 10)) || e2e_fail "no title bar: frame $left $right $top $bottom"
+e2e_until 5 e2e_frame_centred "$window" || e2e_fail "frame not centred: client $X $Y $W $H"
+x=$X y=$Y w=$W h=$H
 e2e_log "client $x $y $w $h"
 ((w == 311)) || e2e_fail "client width $w, expected 311"
 menu_height=$((h - 246))
 ((menu_height > 10 && menu_height < 40)) || e2e_fail "client height $h: no menu bar above 246 px"
-read -r left right top bottom < <(e2e_frame_extents "$window")
-((top > 10)) || e2e_fail "no title bar: frame $left $right $top $bottom"
-frame_cx=$((x - left + (left + w + right) / 2))
-frame_cy=$((y - top + (top + h + bottom) / 2))
-e2e_close_enough "$frame_cx" 640 16 || e2e_fail "not centred horizontally: $frame_cx"
-e2e_close_enough "$frame_cy" 400 16 || e2e_fail "not centred vertically: $frame_cy"
+wm_class=$(sed -n 's/^StartupWMClass=//p' "$(dirname "$0")/../../packaging/org.example.slidewell.desktop")
+[[ -n "$wm_class" && "$(xprop -id "$window" WM_CLASS)" == *"\"$wm_class\"" ]] \
+    || e2e_fail "window class $(xprop -id "$window" WM_CLASS), desktop entry '$wm_class'"
 
 # The black swatch at its designed place, inside the settings frame (8, 0) of the client area.
 swatch_x=$((x + 8 + 168 + 3))
