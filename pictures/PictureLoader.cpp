@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "pictures/PictureLoader.h"
 
+#include "pictures/GifDecoder.h"
 #include "pictures/JpegDecoder.h"
 #include "pictures/MetafileHeader.h"
 #include "pictures/MetafileRenderer.h"
+#include "pictures/PixbufDecoder.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -37,6 +39,21 @@ QImage oriented(QImage image, QImageIOHandler::Transformations transformation)
     return image;
 }
 
+// The formats whose real-world variants Qt's readers get wrong, told by their first bytes: they
+// have decoders of their own. Empty for the others.
+QByteArray ownDecoderFormat(const QByteArray& start)
+{
+    if (start.startsWith("GIF87a") || start.startsWith("GIF89a"))
+        return "gif";
+    if (start.startsWith("BM") && PixbufDecoder::readsBmp(start))
+        return "bmp";
+    // Icons and cursors: a reserved zero, then type 1 or 2.
+    if (start.size() >= 4 && start.at(0) == 0 && start.at(1) == 0
+        && (start.at(2) == 1 || start.at(2) == 2) && start.at(3) == 0)
+        return "ico";
+    return QByteArray();
+}
+
 } // namespace
 
 bool PictureFile::open(const QString& path)
@@ -44,6 +61,7 @@ bool PictureFile::open(const QString& path)
     capJpegMemory();
     m_reader.reset();
     m_metafilePath.clear();
+    m_ownFormat.clear();
     m_path = path;
     m_naturalSize = QSize();
     m_transformation = QImageIOHandler::TransformationNone;
@@ -59,8 +77,11 @@ bool PictureFile::open(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return fail(file.errorString());
-    if (MetafileHeader::detect(file.peek(64)) != MetafileKind::None)
+    const QByteArray start = file.peek(70);
+    if (MetafileHeader::detect(start) != MetafileKind::None)
         return openMetafile(file);
+    if (const QByteArray format = ownDecoderFormat(start); !format.isEmpty())
+        return openOwn(format);
 
     auto reader = std::make_unique<QImageReader>(path);
     reader->setDecideFormatFromContent(true);
@@ -68,32 +89,13 @@ bool PictureFile::open(const QString& path)
         return fail(reader->errorString());
     // Only raster formats: a vector picture (SVG) may reference other files, a FIFO among them,
     // and reading that would block the show for good.
-    static const QByteArrayList rasterFormats { "bmp", "cur", "gif", "ico", "jpeg", "png" };
+    static const QByteArrayList rasterFormats { "bmp", "jpeg", "png" };
     if (!rasterFormats.contains(reader->format()))
         return fail(QStringLiteral("Not a picture format the show reads"));
 
-    // An icon file holds several sizes: show the largest. (Other formats count their frames by
-    // reading the whole file, so only icons are asked.)
-    const QByteArray format = reader->format();
-    QSize size = reader->size();
-    if (format == "ico" || format == "cur") {
-        int largest = 0;
-        for (int i = 0; i < reader->imageCount() && reader->jumpToImage(i); ++i) {
-            const QSize candidate = reader->size();
-            if (qint64(candidate.width()) * candidate.height()
-                > qint64(size.width()) * size.height()) {
-                size = candidate;
-                largest = i;
-            }
-        }
-        if (!reader->jumpToImage(largest))
-            return fail(reader->errorString());
-    }
-
-    if (size.width() <= 0 || size.height() <= 0)
-        return fail(QStringLiteral("The picture has no size"));
-    if (qint64(size.width()) * size.height() > pixelBudget)
-        return fail(QStringLiteral("The picture is too large"));
+    const QSize size = reader->size();
+    if (!checkSize(size))
+        return false;
 
     m_transformation = reader->transformation();
     const bool transposed = m_transformation.testFlag(QImageIOHandler::TransformationRotate90);
@@ -118,6 +120,13 @@ QImage PictureFile::decodeForDisplay(const QSize& pixelSize)
         const QImage image = renderer.render(std::exchange(m_metafilePath, QString()), pixelSize);
         if (image.isNull())
             fail(renderer.errorString());
+        return image;
+    }
+    if (!m_ownFormat.isEmpty()) {
+        QImage image = decodeOwn();
+        // As for a reader below: the painter's filter takes up to a halving.
+        if (image.width() > 2 * pixelSize.width() || image.height() > 2 * pixelSize.height())
+            image = image.scaled(pixelSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         return image;
     }
     if (!m_reader) {
@@ -182,7 +191,64 @@ bool PictureFile::fail(const QString& error)
     m_errorString = error;
     m_reader.reset();
     m_metafilePath.clear();
+    m_ownFormat.clear();
     return false;
+}
+
+bool PictureFile::checkSize(const QSize& size)
+{
+    if (size.width() <= 0 || size.height() <= 0)
+        return fail(QStringLiteral("The picture has no size"));
+    if (qint64(size.width()) * size.height() > pixelBudget)
+        return fail(QStringLiteral("The picture is too large"));
+    return true;
+}
+
+// The header gives the size; nothing is decoded or allocated before the budget is checked.
+bool PictureFile::openOwn(const QByteArray& format)
+{
+    QSize size;
+    if (format == "gif") {
+        GifDecoder decoder;
+        if (!decoder.open(m_path))
+            return fail(decoder.errorString());
+        size = decoder.size();
+    } else {
+        PixbufDecoder decoder(m_path, format.constData());
+        size = decoder.readSize();
+        if (size.isEmpty())
+            return fail(decoder.errorString());
+    }
+    if (!checkSize(size))
+        return false;
+    m_naturalSize = size;
+    m_ownFormat = format;
+    return true;
+}
+
+// An animation shows its first frame.
+QImage PictureFile::decodeOwn()
+{
+    const QByteArray format = std::exchange(m_ownFormat, QByteArray());
+    if (format == "gif") {
+        GifDecoder decoder;
+        QImage frame;
+        int delay = 0;
+        if (!decoder.open(m_path)) {
+            fail(decoder.errorString());
+        } else if (decoder.size() != m_naturalSize) {
+            fail(QStringLiteral("The file has changed since it was opened"));
+        } else if (!decoder.next(&frame, &delay)) {
+            fail(decoder.errorString().isEmpty() ? QStringLiteral("The GIF file holds no picture")
+                                                 : decoder.errorString());
+        }
+        return frame;
+    }
+    PixbufDecoder decoder(m_path, format.constData());
+    const QImage image = decoder.decode(m_naturalSize);
+    if (image.isNull())
+        fail(decoder.errorString());
+    return image;
 }
 
 // Qt reads neither EMF nor WMF: their header gives the size, and the drawing is left to

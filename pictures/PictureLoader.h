@@ -22,7 +22,7 @@ public:
     bool open(const QString& path);
 
     // The size as displayed, in pixels: EXIF orientation applied; for an icon file, its largest
-    // image.
+    // image (of those, the deepest); for a GIF, its canvas.
     QSize naturalSize() const { return m_naturalSize; }
 
     // An EMF or WMF file: its pixels come from the metafile helper, which a caller may run
@@ -45,7 +45,10 @@ public:
 
 private:
     bool fail(const QString& error);
+    bool checkSize(const QSize& size);
     bool openMetafile(QFile& file);
+    bool openOwn(const QByteArray& format);
+    QImage decodeOwn();
 
     // Nothing when libjpeg-turbo does not convert the file's colours: Qt's reader then does.
     std::optional<QImage> decodeJpeg(const QSize& pixelSize);
@@ -53,6 +56,9 @@ private:
     std::unique_ptr<QImageReader> m_reader;
     // An EMF or WMF file, drawn by MetafileRenderer instead of a reader.
     QString m_metafilePath;
+    // A BMP or icon ("bmp", "ico": gdk-pixbuf) or GIF ("gif": giflib) file, decoded without a
+    // reader.
+    QByteArray m_ownFormat;
     QString m_path;
     QSize m_naturalSize;
     QImageIOHandler::Transformations m_transformation;

@@ -18,7 +18,8 @@ private slots:
     void readsByContent_data();
     void readsByContent();
     void appliesExifOrientation();
-    void iconShowsLargestImage();
+    void iconShowsLargestDeepestImage_data();
+    void iconShowsLargestDeepestImage();
     void refusesUnreadableFiles_data();
     void refusesUnreadableFiles();
     void refusesAbsurdSizesBeforeDecoding_data();
@@ -87,25 +88,62 @@ QByteArray withExifOrientation(const QByteArray& jpeg, quint8 orientation = 6)
     return jpeg.left(2) + segment + jpeg.mid(2);
 }
 
-// One icon file holding the sizes given, in that order.
-QByteArray multiSizeIcon(const QList<int>& sizes)
+// An icon file holding the images given, each as stored in an icon: a BMP header of doubled
+// height, then its colours and its transparency mask.
+QByteArray iconFile(const QList<QByteArray>& images)
 {
     QByteArray directory = QByteArray::fromHex("00000100");
-    const quint16 count = qToLittleEndian<quint16>(quint16(sizes.size()));
+    const quint16 count = qToLittleEndian<quint16>(quint16(images.size()));
     directory.append(reinterpret_cast<const char*>(&count), 2);
-    QByteArray images;
-    const int dataStart = 6 + 16 * sizes.size();
-    for (int size : sizes) {
-        // Qt writes an icon of one image: take its directory entry and its data.
-        const QByteArray single = ImageBytes::encode(twoColourImage(size, size), "ico");
-        QByteArray entry = single.mid(6, 16);
-        const quint32 dataSize = qFromLittleEndian<quint32>(entry.constData() + 8);
-        const quint32 dataOffset = qFromLittleEndian<quint32>(entry.constData() + 12);
-        qToLittleEndian<quint32>(quint32(dataStart + images.size()), entry.data() + 12);
+    QByteArray data;
+    for (const QByteArray& image : images) {
+        QByteArray entry(16, '\0');
+        entry[0] = image[4]; // width and height below 256
+        entry[1] = image[4];
+        qToLittleEndian<quint16>(1, entry.data() + 4);
+        entry[6] = image[14]; // bits per pixel
+        qToLittleEndian<quint32>(quint32(image.size()), entry.data() + 8);
+        qToLittleEndian<quint32>(quint32(6 + 16 * images.size() + data.size()), entry.data() + 12);
         directory.append(entry);
-        images.append(single.mid(dataOffset, dataSize));
+        data.append(image);
     }
-    return directory + images;
+    return directory + data;
+}
+
+// Qt writes an icon of one 32-bit image: its image, left half red and right half blue.
+QByteArray qtIconImage(int side)
+{
+    const QByteArray single = ImageBytes::encode(twoColourImage(side, side), "ico");
+    return single.mid(qFromLittleEndian<quint32>(single.constData() + 18),
+        qFromLittleEndian<quint32>(single.constData() + 14));
+}
+
+// An icon image of 1 bit (black) or 24 bits (red, its left half masked out as transparent).
+QByteArray iconImage(int side, quint16 bitCount)
+{
+    QByteArray image(40, '\0');
+    qToLittleEndian<quint32>(40, image.data());
+    qToLittleEndian<qint32>(side, image.data() + 4);
+    qToLittleEndian<qint32>(2 * side, image.data() + 8);
+    qToLittleEndian<quint16>(1, image.data() + 12);
+    qToLittleEndian<quint16>(bitCount, image.data() + 14);
+    if (bitCount == 1)
+        image.append(QByteArray::fromHex("00000000ffffff00"));
+    const int colourRow = (side * bitCount + 31) / 32 * 4;
+    for (int y = 0; y < side; ++y) {
+        QByteArray row(colourRow, '\0');
+        for (int x = 0; bitCount == 24 && x < side; ++x)
+            row[3 * x + 2] = char(0xff);
+        image.append(row);
+    }
+    const int maskRow = (side + 31) / 32 * 4;
+    for (int y = 0; y < side; ++y) {
+        QByteArray row(maskRow, '\0');
+        for (int x = 0; x < side / 2; ++x)
+            row[x / 8] = char(row[x / 8] | (0x80 >> (x % 8)));
+        image.append(row);
+    }
+    return image;
 }
 
 // A BMP header claiming 65535 x 65535 pixels of 24 bits, in 4 KB.
@@ -192,15 +230,36 @@ void tst_PictureLoader::appliesExifOrientation()
     QVERIFY(image.pixelColor(5, 17).blue() > 200);
 }
 
-void tst_PictureLoader::iconShowsLargestImage()
+void tst_PictureLoader::iconShowsLargestDeepestImage_data()
 {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QColor>("left");
+    QTest::addColumn<QColor>("right");
+    QTest::newRow("largest of three sizes")
+        << iconFile({ qtIconImage(16), qtIconImage(48), qtIconImage(32) }) << QSize(48, 48)
+        << QColor(Qt::red) << QColor(Qt::blue);
+    // Among images of one size the deepest; a 24-bit image's mask makes its left half
+    // transparent.
+    QTest::newRow("deepest of one size, masked")
+        << iconFile({ iconImage(16, 1), iconImage(16, 24), iconImage(8, 24) }) << QSize(16, 16)
+        << QColor(Qt::transparent) << QColor(Qt::red);
+}
+
+void tst_PictureLoader::iconShowsLargestDeepestImage()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QSize, size);
+    QFETCH(QColor, left);
+    QFETCH(QColor, right);
     PictureFile picture;
-    const QString path = write(QStringLiteral("sizes.ico"), multiSizeIcon({ 16, 48, 32 }));
-    QVERIFY2(picture.open(path), qPrintable(picture.errorString()));
-    QCOMPARE(picture.naturalSize(), QSize(48, 48));
-    const QImage image = picture.decode(QSize(48, 48));
-    QCOMPARE(image.size(), QSize(48, 48));
-    QVERIFY(image.pixelColor(40, 24).blue() > 200);
+    QVERIFY2(
+        picture.open(write(QStringLiteral("sizes.ico"), bytes)), qPrintable(picture.errorString()));
+    QCOMPARE(picture.naturalSize(), size);
+    const QImage image = picture.decode(size);
+    QCOMPARE(image.size(), size);
+    QCOMPARE(image.pixelColor(size.width() / 4, size.height() / 2), left);
+    QCOMPARE(image.pixelColor(3 * size.width() / 4, size.height() / 2), right);
 }
 
 void tst_PictureLoader::refusesUnreadableFiles_data()
