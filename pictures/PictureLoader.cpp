@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "pictures/PictureLoader.h"
 
+#include "pictures/AvifDecoder.h"
 #include "pictures/GifDecoder.h"
+#include "pictures/HeifDecoder.h"
 #include "pictures/JpegDecoder.h"
 #include "pictures/MetafileHeader.h"
 #include "pictures/MetafileRenderer.h"
 #include "pictures/PixbufDecoder.h"
+#include "pictures/SvgDecoder.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -51,10 +54,24 @@ QByteArray ownDecoderFormat(const QByteArray& start)
     if (start.size() >= 4 && start.at(0) == 0 && start.at(1) == 0
         && (start.at(2) == 1 || start.at(2) == 2) && start.at(3) == 0)
         return "ico";
+    // ISO media files name their kind in the brand of their first box.
+    if (start.mid(4, 4) == "ftyp") {
+        const QByteArray brand = start.mid(8, 4);
+        if (brand == "avif" || brand == "avis")
+            return "avif";
+        static const QByteArrayList heifBrands { "heic", "heix", "heim", "heis", "hevc", "hevx",
+            "mif1", "msf1" };
+        if (heifBrands.contains(brand))
+            return "heif";
+    }
     return QByteArray();
 }
 
 } // namespace
+
+PictureFile::PictureFile() = default;
+
+PictureFile::~PictureFile() = default;
 
 bool PictureFile::open(const QString& path)
 {
@@ -62,6 +79,9 @@ bool PictureFile::open(const QString& path)
     m_reader.reset();
     m_metafilePath.clear();
     m_ownFormat.clear();
+    m_heif.reset();
+    m_svg.reset();
+    m_format.clear();
     m_path = path;
     m_naturalSize = QSize();
     m_transformation = QImageIOHandler::TransformationNone;
@@ -87,11 +107,13 @@ bool PictureFile::open(const QString& path)
     reader->setDecideFormatFromContent(true);
     if (!reader->canRead())
         return fail(reader->errorString());
-    // Only raster formats: a vector picture (SVG) may reference other files, a FIFO among them,
-    // and reading that would block the show for good.
-    static const QByteArrayList rasterFormats { "bmp", "jpeg", "png" };
-    if (!rasterFormats.contains(reader->format()))
+    // SVG is read from a copy of the file that refers to nothing outside it (see SvgDecoder).
+    if (reader->format() == "svg")
+        return openOwn(reader->format());
+    static const QByteArrayList readerFormats { "bmp", "jpeg", "png", "tiff", "webp" };
+    if (!readerFormats.contains(reader->format()))
         return fail(QStringLiteral("Not a picture format the show reads"));
+    m_format = reader->format();
 
     const QSize size = reader->size();
     if (!checkSize(size))
@@ -120,6 +142,13 @@ QImage PictureFile::decodeForDisplay(const QSize& pixelSize)
         const QImage image = renderer.render(std::exchange(m_metafilePath, QString()), pixelSize);
         if (image.isNull())
             fail(renderer.errorString());
+        return image;
+    }
+    if (m_svg) {
+        const QImage image = m_svg->render(pixelSize);
+        if (image.isNull())
+            fail(m_svg->errorString());
+        m_svg.reset();
         return image;
     }
     if (!m_ownFormat.isEmpty()) {
@@ -192,6 +221,8 @@ bool PictureFile::fail(const QString& error)
     m_reader.reset();
     m_metafilePath.clear();
     m_ownFormat.clear();
+    m_heif.reset();
+    m_svg.reset();
     return false;
 }
 
@@ -213,6 +244,22 @@ bool PictureFile::openOwn(const QByteArray& format)
         if (!decoder.open(m_path))
             return fail(decoder.errorString());
         size = decoder.size();
+    } else if (format == "avif") {
+        AvifDecoder decoder;
+        if (!decoder.open(m_path))
+            return fail(decoder.errorString());
+        size = decoder.size();
+    } else if (format == "heif") {
+        // The parsed file is kept: its pixels are decoded from it later.
+        m_heif = std::make_unique<HeifDecoder>();
+        if (!m_heif->open(m_path, 16384))
+            return fail(m_heif->errorString());
+        size = m_heif->size();
+    } else if (format == "svg") {
+        m_svg = std::make_unique<SvgDecoder>();
+        if (!m_svg->open(m_path))
+            return fail(m_svg->errorString());
+        size = m_svg->size();
     } else {
         PixbufDecoder decoder(m_path, format.constData());
         size = decoder.readSize();
@@ -222,7 +269,9 @@ bool PictureFile::openOwn(const QByteArray& format)
     if (!checkSize(size))
         return false;
     m_naturalSize = size;
-    m_ownFormat = format;
+    m_format = format;
+    if (format != "svg")
+        m_ownFormat = format;
     return true;
 }
 
@@ -244,6 +293,25 @@ QImage PictureFile::decodeOwn()
         }
         return frame;
     }
+    if (format == "avif") {
+        AvifDecoder decoder;
+        QImage frame;
+        int delay = 0;
+        if (!decoder.open(m_path))
+            fail(decoder.errorString());
+        else if (decoder.size() != m_naturalSize)
+            fail(QStringLiteral("The file has changed since it was opened"));
+        else if (!decoder.next(&frame, &delay))
+            fail(decoder.errorString());
+        return frame;
+    }
+    if (format == "heif") {
+        const QImage image = m_heif->decode();
+        if (image.isNull())
+            fail(m_heif->errorString());
+        m_heif.reset();
+        return image;
+    }
     PixbufDecoder decoder(m_path, format.constData());
     const QImage image = decoder.decode(m_naturalSize);
     if (image.isNull())
@@ -263,5 +331,6 @@ bool PictureFile::openMetafile(QFile& file)
         return fail(header.errorString());
     m_naturalSize = header.naturalSize();
     m_metafilePath = file.fileName();
+    m_format = header.kind() == MetafileKind::Emf ? "emf" : "wmf";
     return true;
 }

@@ -9,17 +9,28 @@
 #include <memory>
 #include <optional>
 
+class HeifDecoder;
 class QFile;
+class SvgDecoder;
 
 // One picture file of the show, recognised by its content whatever its name says. Opening reads
-// only the header; the pixels are decoded later, directly at the size they are shown at, so a
-// large photo costs little time and memory.
+// only the header; the pixels are decoded later, directly at the size they are shown at where the
+// decoder can, so a large photo costs little time and memory. One instance per thread: instances
+// share nothing.
 class PictureFile
 {
 public:
+    PictureFile();
+    ~PictureFile();
+
     // Reads the header. False, with errorString() set, for a file that is missing, not a
     // regular file, of no known format, damaged, or whose header claims an absurd size.
     bool open(const QString& path);
+
+    // The format its content shows, after open(): "avif", "bmp", "emf", "gif", "heif", "ico",
+    // "jpeg", "png", "svg", "tiff", "webp" or "wmf".
+    QByteArray format() const { return m_format; }
+    QString path() const { return m_path; }
 
     // The size as displayed, in pixels: EXIF orientation applied; for an icon file, its largest
     // image (of those, the deepest); for a GIF, its canvas.
@@ -34,8 +45,10 @@ public:
 
     // The picture for a painter that stretches it to pixelSize with bilinear filtering, which
     // saves a final scale: a JPEG comes at the smallest DCT scale that covers pixelSize (less
-    // than twice as large each way; at its full size when that is smaller), other formats at
-    // pixelSize. A null image with errorString() set on failure.
+    // than twice as large each way; at its full size when that is smaller), an SVG drawn at
+    // pixelSize, other formats at their own size when that is at most twice pixelSize each way,
+    // else at pixelSize. An animation gives its first frame. A null image with errorString() set
+    // on failure.
     QImage decodeForDisplay(const QSize& pixelSize);
 
     QString errorString() const { return m_errorString; }
@@ -56,9 +69,13 @@ private:
     std::unique_ptr<QImageReader> m_reader;
     // An EMF or WMF file, drawn by MetafileRenderer instead of a reader.
     QString m_metafilePath;
-    // A BMP or icon ("bmp", "ico": gdk-pixbuf) or GIF ("gif": giflib) file, decoded without a
-    // reader.
+    // A file decoded without a reader: BMP or icon ("bmp", "ico": gdk-pixbuf), GIF ("gif":
+    // giflib), AVIF ("avif": libavif) or HEIF ("heif": libheif, parsed in m_heif).
     QByteArray m_ownFormat;
+    std::unique_ptr<HeifDecoder> m_heif;
+    // An SVG file, parsed.
+    std::unique_ptr<SvgDecoder> m_svg;
+    QByteArray m_format;
     QString m_path;
     QSize m_naturalSize;
     QImageIOHandler::Transformations m_transformation;

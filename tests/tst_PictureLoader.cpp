@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "pictures/JpegDecoder.h"
+#include "pictures/PictureFormats.h"
 #include "pictures/PictureLoader.h"
+#include "platform/DirectorySearch.h"
 #include "tests/ImageBytes.h"
 
 #include <QFile>
@@ -8,6 +10,7 @@
 #include <QTest>
 #include <QtEndian>
 
+#include <algorithm>
 #include <sys/stat.h>
 
 class tst_PictureLoader : public QObject
@@ -32,6 +35,8 @@ private slots:
     void jpegForDisplayFollowsEveryOrientation_data();
     void jpegForDisplayFollowsEveryOrientation();
     void refusesJpegSwappedAfterOpening();
+    void formatPatternsMatchTheirFiles_data();
+    void formatPatternsMatchTheirFiles();
 
 private:
     QString write(const QString& name, const QByteArray& bytes);
@@ -146,6 +151,15 @@ QByteArray iconImage(int side, quint16 bitCount)
     return image;
 }
 
+// An SVG picture of 40 x 30, left half red and right half blue, with more elements.
+QByteArray twoColourSvg(const QByteArray& more)
+{
+    return "<svg xmlns='http://www.w3.org/2000/svg' xmlns:xlink='http://www.w3.org/1999/xlink'"
+           " width='40' height='30'><rect width='20' height='30' fill='red'/>"
+           "<rect x='20' width='20' height='30' fill='blue'/>"
+        + more + "</svg>";
+}
+
 // A BMP header claiming 65535 x 65535 pixels of 24 bits, in 4 KB.
 QByteArray absurdBmp()
 {
@@ -191,6 +205,14 @@ void tst_PictureLoader::readsByContent_data()
     QTest::newRow("gif") << "a.gif" << ImageBytes::twoPixelGif() << QSize(2, 1);
     QTest::newRow("ico") << "a.ico" << ImageBytes::encode(twoColourImage(32, 32), "ico")
                          << QSize(32, 32);
+    QTest::newRow("tiff") << "a.tif" << ImageBytes::encode(twoColourImage(40, 30), "tiff")
+                          << QSize(40, 30);
+    QTest::newRow("webp") << "a.webp" << ImageBytes::encode(twoColourImage(40, 30), "webp")
+                          << QSize(40, 30);
+    QTest::newRow("svg") << "a.svg" << twoColourSvg("") << QSize(40, 30);
+    QTest::newRow("svg with an embedded image")
+        << "embedded.svg" << twoColourSvg("<image href=\"data:image/png;base64,AAAA\"/>")
+        << QSize(40, 30);
     QTest::newRow("png named bmp")
         << "png-named.bmp" << ImageBytes::encode(twoColourImage(40, 30), "png") << QSize(40, 30);
     QTest::newRow("jpeg named gif")
@@ -270,6 +292,12 @@ void tst_PictureLoader::refusesUnreadableFiles_data()
     QTest::newRow("empty file") << "empty.bmp" << QByteArray();
     QTest::newRow("bmp header only")
         << "truncated.bmp" << ImageBytes::encode(twoColourImage(40, 30), "bmp").left(20);
+    // Reading another file could block the show (a FIFO) or reach anywhere.
+    QTest::newRow("svg referring to a file")
+        << "refers.svg" << twoColourSvg("<image xlink:href='/dev/zero' width='9' height='9'/>");
+    QTest::newRow("svg referring to an address")
+        << "remote.svg" << twoColourSvg("<svg:image href = \"http://example.org/a.png\"/>");
+    QTest::newRow("compressed svg") << "packed.svg" << qCompress(twoColourSvg("")).mid(4);
     QTest::newRow("zero width gif")
         << "zero.gif" << QByteArray::fromHex("47494638396100000100800000ff00000000ff3b");
 }
@@ -446,6 +474,52 @@ void tst_PictureLoader::refusesJpegSwappedAfterOpening()
              .isEmpty());
     QVERIFY(picture.decodeForDisplay(QSize(40, 30)).isNull());
     QVERIFY(!picture.errorString().isEmpty());
+}
+
+void tst_PictureLoader::formatPatternsMatchTheirFiles_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("format");
+    QTest::newRow("jpg") << "beach.jpg"
+                         << "JPG";
+    QTest::newRow("jpeg in capitals") << "BEACH.JPEG"
+                                      << "JPG";
+    QTest::newRow("jpe") << "beach.jpe"
+                         << "JPG";
+    QTest::newRow("tif") << "scan.TIF"
+                         << "TIFF";
+    QTest::newRow("tiff") << "scan.tiff"
+                          << "TIFF";
+    QTest::newRow("heic") << "IMG_0001.HEIC"
+                          << "HEIC";
+    QTest::newRow("heif") << "photo.heif"
+                          << "HEIC";
+    QTest::newRow("webp") << "download.webp"
+                          << "WEBP";
+    QTest::newRow("dib") << "old.dib"
+                         << "DIB";
+    QTest::newRow("compressed svg") << "drawing.svgz"
+                                    << "";
+    QTest::newRow("text") << "notes.txt"
+                          << "";
+}
+
+void tst_PictureLoader::formatPatternsMatchTheirFiles()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, format);
+    QStringList matching;
+    for (const PictureFormat& candidate : pictureFormats()) {
+        for (const QString& pattern : candidate.patterns) {
+            if (DirectorySearch::matches(pattern, name))
+                matching << candidate.name;
+        }
+    }
+    QCOMPARE(matching, format.isEmpty() ? QStringList() : QStringList { format });
+    const QStringList all = allPicturePatterns();
+    const bool inAllPictures = std::any_of(all.cbegin(), all.cend(),
+        [&name](const QString& pattern) { return DirectorySearch::matches(pattern, name); });
+    QCOMPARE(inAllPictures, !format.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(tst_PictureLoader)
