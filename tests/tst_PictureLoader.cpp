@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "pictures/JpegDecoder.h"
+#include "pictures/PictureAnimation.h"
 #include "pictures/PictureFormats.h"
 #include "pictures/PictureLoader.h"
 #include "platform/DirectorySearch.h"
@@ -35,6 +36,8 @@ private slots:
     void jpegForDisplayFollowsEveryOrientation_data();
     void jpegForDisplayFollowsEveryOrientation();
     void refusesJpegSwappedAfterOpening();
+    void animationRepeatsItsFramesWithDelays_data();
+    void animationRepeatsItsFramesWithDelays();
     void formatPatternsMatchTheirFiles_data();
     void formatPatternsMatchTheirFiles();
 
@@ -474,6 +477,48 @@ void tst_PictureLoader::refusesJpegSwappedAfterOpening()
              .isEmpty());
     QVERIFY(picture.decodeForDisplay(QSize(40, 30)).isNull());
     QVERIFY(!picture.errorString().isEmpty());
+}
+
+void tst_PictureLoader::animationRepeatsItsFramesWithDelays_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QList<QColor>>("rightPixels");
+    QTest::addColumn<QList<int>>("delays");
+    // Two pixels; frame 1 red (50 ms), frame 2 adds blue on the right (0, shown for 100 ms).
+    const QByteArray twoFrames = QByteArray::fromHex("47494638396102000100800000ff00000000ff"
+                                                     "21f9040005000000"
+                                                     "2c000000000200010000"
+                                                     "0202040a00"
+                                                     "21f9040000000000"
+                                                     "2c010000000100010000"
+                                                     "02024c0100"
+                                                     "3b");
+    QTest::newRow("two frames, again from the first")
+        << twoFrames << QList<QColor> { Qt::red, Qt::blue, Qt::red, Qt::blue }
+        << QList<int> { 50, 100, 50, 100 };
+    QTest::newRow("still") << ImageBytes::twoPixelGif() << QList<QColor> { Qt::blue }
+                           << QList<int> { 100 };
+}
+
+void tst_PictureLoader::animationRepeatsItsFramesWithDelays()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QList<QColor>, rightPixels);
+    QFETCH(QList<int>, delays);
+    PictureFile picture;
+    QVERIFY(picture.open(write(QStringLiteral("animated.gif"), bytes)));
+    // Shown at twice the size: frames come scaled.
+    PictureAnimation animation(picture, QSize(4, 2));
+    QImage frame;
+    int delay = 0;
+    for (qsizetype i = 0; i < rightPixels.size(); ++i) {
+        QVERIFY(animation.next(&frame, &delay));
+        QCOMPARE(frame.size(), QSize(4, 2));
+        QCOMPARE(frame.pixelColor(3, 1), rightPixels.at(i));
+        QCOMPARE(delay, delays.at(i));
+    }
+    if (rightPixels.size() == 1)
+        QVERIFY(!animation.next(&frame, &delay));
 }
 
 void tst_PictureLoader::formatPatternsMatchTheirFiles_data()
