@@ -2,6 +2,7 @@
 #include "pictures/PictureLoader.h"
 
 #include "pictures/AvifDecoder.h"
+#include "pictures/BmpDecoder.h"
 #include "pictures/GifDecoder.h"
 #include "pictures/HeifDecoder.h"
 #include "pictures/JpegDecoder.h"
@@ -48,8 +49,9 @@ QByteArray ownDecoderFormat(const QByteArray& start)
 {
     if (start.startsWith("GIF87a") || start.startsWith("GIF89a"))
         return "gif";
-    if (start.startsWith("BM") && PixbufDecoder::readsBmp(start))
-        return "bmp";
+    // RLE files go to gdk-pixbuf (which leaves skipped pixels transparent), the others to our own.
+    if (start.startsWith("BM"))
+        return BmpDecoder::isRle(start) ? "bmp-rle" : "bmp";
     // Icons and cursors: a reserved zero, then type 1 or 2.
     if (start.size() >= 4 && start.at(0) == 0 && start.at(1) == 0
         && (start.at(2) == 1 || start.at(2) == 2) && start.at(3) == 0)
@@ -110,7 +112,7 @@ bool PictureFile::open(const QString& path)
     // SVG is read from a copy of the file that refers to nothing outside it (see SvgDecoder).
     if (reader->format() == "svg")
         return openOwn(reader->format());
-    static const QByteArrayList readerFormats { "bmp", "jpeg", "png", "tiff", "webp" };
+    static const QByteArrayList readerFormats { "jpeg", "png", "tiff", "webp" };
     if (!readerFormats.contains(reader->format()))
         return fail(QStringLiteral("Not a picture format the show reads"));
     m_format = reader->format();
@@ -249,6 +251,11 @@ bool PictureFile::openOwn(const QByteArray& format)
         if (!decoder.open(m_path))
             return fail(decoder.errorString());
         size = decoder.size();
+    } else if (format == "bmp") {
+        BmpDecoder decoder;
+        if (!decoder.open(m_path))
+            return fail(decoder.errorString());
+        size = decoder.size();
     } else if (format == "heif") {
         // The parsed file is kept: its pixels are decoded from it later.
         m_heif = std::make_unique<HeifDecoder>();
@@ -261,7 +268,7 @@ bool PictureFile::openOwn(const QByteArray& format)
             return fail(m_svg->errorString());
         size = m_svg->size();
     } else {
-        PixbufDecoder decoder(m_path, format.constData());
+        PixbufDecoder decoder(m_path, format == "ico" ? "ico" : "bmp");
         size = decoder.readSize();
         if (size.isEmpty())
             return fail(decoder.errorString());
@@ -269,7 +276,7 @@ bool PictureFile::openOwn(const QByteArray& format)
     if (!checkSize(size))
         return false;
     m_naturalSize = size;
-    m_format = format;
+    m_format = format == "bmp-rle" ? "bmp" : format;
     if (format != "svg")
         m_ownFormat = format;
     return true;
@@ -305,6 +312,17 @@ QImage PictureFile::decodeOwn()
             fail(decoder.errorString());
         return frame;
     }
+    if (format == "bmp") {
+        BmpDecoder decoder;
+        QImage image;
+        if (!decoder.open(m_path))
+            fail(decoder.errorString());
+        else if (decoder.size() != m_naturalSize)
+            fail(QStringLiteral("The file has changed since it was opened"));
+        else if (image = decoder.decode(); image.isNull())
+            fail(decoder.errorString());
+        return image;
+    }
     if (format == "heif") {
         const QImage image = m_heif->decode();
         if (image.isNull())
@@ -312,7 +330,7 @@ QImage PictureFile::decodeOwn()
         m_heif.reset();
         return image;
     }
-    PixbufDecoder decoder(m_path, format.constData());
+    PixbufDecoder decoder(m_path, format == "ico" ? "ico" : "bmp");
     const QImage image = decoder.decode(m_naturalSize);
     if (image.isNull())
         fail(decoder.errorString());

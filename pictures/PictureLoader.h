@@ -69,8 +69,9 @@ private:
     std::unique_ptr<QImageReader> m_reader;
     // An EMF or WMF file, drawn by MetafileRenderer instead of a reader.
     QString m_metafilePath;
-    // A file decoded without a reader: BMP or icon ("bmp", "ico": gdk-pixbuf), GIF ("gif":
-    // giflib), AVIF ("avif": libavif) or HEIF ("heif": libheif, parsed in m_heif).
+    // A file decoded without a reader: BMP ("bmp": BmpDecoder), RLE BMP or icon ("bmp-rle",
+    // "ico": gdk-pixbuf), GIF ("gif": giflib), AVIF ("avif": libavif) or HEIF ("heif": libheif,
+    // parsed in m_heif).
     QByteArray m_ownFormat;
     std::unique_ptr<HeifDecoder> m_heif;
     // An SVG file, parsed.

@@ -2,7 +2,6 @@
 #include "pictures/PixbufDecoder.h"
 
 #include <QFile>
-#include <QtEndian>
 
 #include <gdk-pixbuf/gdk-pixbuf.h>
 #include <memory>
@@ -52,39 +51,6 @@ QImage toImage(GdkPixbuf* pixbuf)
 }
 
 } // namespace
-
-bool PixbufDecoder::readsBmp(const QByteArray& start)
-{
-    constexpr int headerAt = 14;
-    if (start.size() < headerAt + 16)
-        return false;
-    const auto field = [&start](int offset, int size) -> quint32 {
-        if (start.size() < offset + size)
-            return 0;
-        const auto* bytes = reinterpret_cast<const uchar*>(start.constData()) + offset;
-        return size == 2 ? qFromLittleEndian<quint16>(bytes) : qFromLittleEndian<quint32>(bytes);
-    };
-    const quint32 headerSize = field(headerAt, 4);
-    if (headerSize != 12 && headerSize != 40 && headerSize != 64 && headerSize != 108
-        && headerSize != 124)
-        return true;
-    if (headerSize == 12)
-        return false;
-    const bool topDown = qint32(field(headerAt + 8, 4)) < 0;
-    const quint32 compression = field(headerAt + 16, 4);
-    constexpr quint32 rle8 = 1, rle4 = 2, bitFields = 3, alphaBitFields = 6;
-    if (topDown || compression == rle8 || compression == rle4)
-        return true;
-    if (compression == bitFields || compression == alphaBitFields) {
-        for (int mask = 0; mask < 4; ++mask) {
-            // The widest run of set bits is the channel's depth.
-            const quint32 bits = field(headerAt + 40 + 4 * mask, 4);
-            if (bits && bits >> qCountTrailingZeroBits(bits) > 0xff)
-                return true;
-        }
-    }
-    return false;
-}
 
 PixbufDecoder::PixbufDecoder(const QString& path, const char* format)
     : m_path(path)

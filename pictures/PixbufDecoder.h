@@ -5,18 +5,12 @@
 #include <QSize>
 #include <QString>
 
-// Decodes BMP and icon files with gdk-pixbuf, whose readers know the variants found in real files
-// that Qt's do not: top-down rows, RLE with skipped pixels (left transparent), unusual bit masks,
-// OS/2 headers, short or long palettes, and icons' transparency masks at every depth.
+// Decodes icon files and RLE-compressed BMP files with gdk-pixbuf, whose readers know what Qt's do
+// not: RLE's skipped pixels left transparent (Qt leaves them undefined), icons' transparency masks
+// at every depth, and of several images of the largest size the deepest.
 class PixbufDecoder
 {
 public:
-    // Whether a BMP file, given its first bytes, is one of the variants that Qt's reader gets
-    // wrong and gdk-pixbuf right: top-down rows, RLE (Qt leaves skipped pixels undefined), a header
-    // size Qt refuses, or a colour mask wider than 8 bits. Qt's reader keeps the others, as it
-    // honours where the pixels start, which gdk-pixbuf does not.
-    static bool readsBmp(const QByteArray& start);
-
     // format: gdk-pixbuf's name of the file's format, "bmp" or "ico" (which reads cursors too).
     PixbufDecoder(const QString& path, const char* format);
 
