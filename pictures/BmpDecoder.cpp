@@ -22,15 +22,8 @@ quint16 u16(const QByteArray& data, qint64 at)
     return at >= 0 && at + 2 <= data.size() ? qFromLittleEndian<quint16>(data.constData() + at) : 0;
 }
 
-// The field of a pixel that a mask selects, scaled to 0..255 whatever its width.
-int channel(quint32 pixel, quint32 mask)
-{
-    if (!mask)
-        return 0;
-    const int shift = qCountTrailingZeroBits(mask);
-    const quint64 largest = mask >> shift;
-    return int((quint64((pixel & mask) >> shift) * 255 + largest / 2) / largest);
-}
+// The value of a field scaled to 0..255 whatever its width.
+int scaled(quint64 value, quint64 largest) { return int((value * 255 + largest / 2) / largest); }
 
 // Windows headers have these sizes; OS/2 2.x headers any size from 16 to 64 bytes besides.
 bool isWindowsHeader(quint32 size)
@@ -119,6 +112,16 @@ bool BmpDecoder::readHeader(const QByteArray& header, qint64 fileSize)
             paletteAt += 4 * count;
     }
 
+    for (int i = 0; i < 4; ++i) {
+        Field& field = m_fields[i];
+        field.mask = m_masks[i];
+        field.shift = field.mask ? qCountTrailingZeroBits(field.mask) : 0;
+        field.largest = field.mask ? field.mask >> field.shift : 1;
+        // Fields of up to 8 bits, nearly all there are, are scaled by a table.
+        for (quint64 value = 0; field.largest <= 0xff && value <= field.largest; ++value)
+            field.table[value] = uchar(scaled(value, field.largest));
+    }
+
     m_palette.clear();
     if (paletted) {
         if (m_pixelsAt < paletteAt)
@@ -159,7 +162,7 @@ void BmpDecoder::readColourProfile(const QByteArray& header)
 QImage BmpDecoder::decode()
 {
     const qint64 rowBytes = (qint64(m_size.width()) * m_bitCount + 31) / 32 * 4;
-    QImage image(m_size, QImage::Format_ARGB32);
+    QImage image(m_size, QImage::Format_ARGB32_Premultiplied);
     if (image.isNull() || !m_file.isOpen()) {
         fail(QStringLiteral("Out of memory"));
         return QImage();
@@ -181,7 +184,7 @@ QImage BmpDecoder::decode()
         image.setColorSpace(m_colourSpace);
         image.convertToColorSpace(QColorSpace::SRgb);
     }
-    return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    return image;
 }
 
 void BmpDecoder::convertRow(const uchar* row, QRgb* out) const
@@ -197,8 +200,16 @@ void BmpDecoder::convertRow(const uchar* row, QRgb* out) const
         for (int x = 0; x < width; ++x) {
             const quint32 pixel = m_bitCount == 16 ? qFromLittleEndian<quint16>(row + 2 * x)
                                                    : qFromLittleEndian<quint32>(row + 4 * x);
-            out[x] = qRgba(channel(pixel, m_masks[0]), channel(pixel, m_masks[1]),
-                channel(pixel, m_masks[2]), m_masks[3] ? channel(pixel, m_masks[3]) : 255);
+            int channels[4];
+            for (int i = 0; i < 4; ++i) {
+                const Field& field = m_fields[i];
+                const quint32 value = (pixel & field.mask) >> field.shift;
+                channels[i] =
+                    field.largest <= 0xff ? field.table[value] : scaled(value, field.largest);
+            }
+            out[x] = m_fields[3].mask
+                ? qPremultiply(qRgba(channels[0], channels[1], channels[2], channels[3]))
+                : qRgb(channels[0], channels[1], channels[2]);
         }
         return;
     default:

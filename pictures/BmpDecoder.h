@@ -45,7 +45,16 @@ private:
     int m_bitCount = 0;
     qint64 m_pixelsAt = 0;
     QList<QRgb> m_palette;
+    // Red, green, blue and alpha of a 16- or 32-bit pixel.
+    struct Field
+    {
+        quint32 mask = 0;
+        int shift = 0;
+        quint64 largest = 1;
+        uchar table[256] {};
+    };
     quint32 m_masks[4] {};
+    Field m_fields[4];
     QColorSpace m_colourSpace;
     QString m_errorString;
 };
