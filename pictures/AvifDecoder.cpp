@@ -21,8 +21,10 @@ bool AvifDecoder::open(const QString& path)
         m_errorString = QStringLiteral("Out of memory");
         return false;
     }
-    // One thread: the show decodes on a worker of its own already.
+    // One thread: the show decodes on a worker of its own already. Files that bend the format's
+    // rules a little are shown, as browsers show them.
     m_decoder->maxThreads = 1;
+    m_decoder->strictFlags = AVIF_STRICT_DISABLED;
     avifResult result = avifDecoderSetIOFile(m_decoder, QFile::encodeName(path).constData());
     if (result == AVIF_RESULT_OK)
         result = avifDecoderParse(m_decoder);

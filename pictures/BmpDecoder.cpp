@@ -140,8 +140,11 @@ bool BmpDecoder::readHeader(const QByteArray& header, qint64 fileSize)
         // Indexes beyond the palette are black.
         m_palette.resize(addressable, qRgb(0, 0, 0));
     }
-    if (m_pixelsAt >= fileSize)
-        return fail(QStringLiteral("The BMP file has no pixels"));
+    // A file too short for its rows is refused before the picture is allocated: a few bytes
+    // must not cost the memory of a large picture.
+    const qint64 rowBytes = (width * m_bitCount + 31) / 32 * 4;
+    if (fileSize - m_pixelsAt < rowBytes * height)
+        return fail(QStringLiteral("The BMP file is truncated"));
     readColourProfile(header);
     return true;
 }
@@ -167,15 +170,16 @@ QImage BmpDecoder::decode()
         fail(QStringLiteral("Out of memory"));
         return QImage();
     }
-    image.fill(Qt::transparent);
     if (!m_file.seek(m_pixelsAt)) {
         fail(m_file.errorString());
         return QImage();
     }
     std::vector<uchar> row(static_cast<size_t>(rowBytes));
     for (int i = 0; i < m_size.height(); ++i) {
-        if (m_file.read(reinterpret_cast<char*>(row.data()), rowBytes) != rowBytes)
-            break;
+        if (m_file.read(reinterpret_cast<char*>(row.data()), rowBytes) != rowBytes) {
+            fail(QStringLiteral("The BMP file is truncated"));
+            return QImage();
+        }
         const int y = m_topDown ? i : m_size.height() - 1 - i;
         convertRow(row.data(), reinterpret_cast<QRgb*>(image.scanLine(y)));
     }

@@ -27,8 +27,7 @@ public:
 
     QSize size() const { return m_size; }
 
-    // The whole picture, or a null image with errorString() set. Rows missing from a truncated
-    // file stay transparent. Call once, after open().
+    // The whole picture, or a null image with errorString() set. Call once, after open().
     QImage decode();
 
     QString errorString() const { return m_errorString; }

@@ -259,7 +259,7 @@ bool PictureFile::openOwn(const QByteArray& format)
     } else if (format == "heif") {
         // The parsed file is kept: its pixels are decoded from it later.
         m_heif = std::make_unique<HeifDecoder>();
-        if (!m_heif->open(m_path, 16384))
+        if (!m_heif->open(m_path, largestSide))
             return fail(m_heif->errorString());
         size = m_heif->size();
     } else if (format == "svg") {

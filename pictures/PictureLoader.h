@@ -53,8 +53,10 @@ public:
 
     QString errorString() const { return m_errorString; }
 
-    // Pictures above this many pixels are refused before any decoding.
-    static constexpr qint64 pixelBudget = qint64(16384) * 16384;
+    // Pictures above this many pixels are refused before any decoding; a decoder that limits each
+    // side (HEIF) gets the square's side.
+    static constexpr int largestSide = 16384;
+    static constexpr qint64 pixelBudget = qint64(largestSide) * largestSide;
 
 private:
     bool fail(const QString& error);
