@@ -4,7 +4,8 @@
 // paints it on the background colour (default 00FF00) as the show does, and compares it with the
 // file's reference pictures. Prints `file<TAB>right|wrong|refused|noref<TAB>detail` per file, then
 // the totals per folder and per expected class. With OUTPUT, each painted picture is written as
-// OUTPUT/<file with "/" replaced by "__">.png at its fitted size (none for a refused file).
+// OUTPUT/<file with "/" replaced by "__">.png at its fitted size (an animation's first frame, as
+// the show draws it; none for a refused file).
 //
 // Each file is loaded in a child process under a watchdog, so a crash or a hang is one line of
 // the report ("wrong", with "crashed" or "timed out") and the run goes on; the child's peak
