@@ -23,10 +23,11 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${CPACK_PACKAGE_CONTACT}")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${SLIDEWELL_WEB_SITE}")
-# The library scan lists each library once. The SVG reader that draws the program's own pictures
-# (play button, icon) is a plugin, which the scan cannot see, but its package libqt6svg6 is listed
-# all the same: the metafile helper links its library. Naming it here too would list it twice.
+# The library scan lists each library once; it finds libqt6svg6 through the picture pipeline,
+# which reads SVG pictures with it. Qt's image format plug-ins, which read TIFF and WebP pictures,
+# are loaded at run time, so the scan cannot see them.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins")
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 
 include(CPack)

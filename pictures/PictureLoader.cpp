@@ -1,9 +1,15 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "pictures/PictureLoader.h"
 
+#include "pictures/AvifDecoder.h"
+#include "pictures/BmpDecoder.h"
+#include "pictures/GifDecoder.h"
+#include "pictures/HeifDecoder.h"
 #include "pictures/JpegDecoder.h"
 #include "pictures/MetafileHeader.h"
 #include "pictures/MetafileRenderer.h"
+#include "pictures/PixbufDecoder.h"
+#include "pictures/SvgDecoder.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -37,13 +43,47 @@ QImage oriented(QImage image, QImageIOHandler::Transformations transformation)
     return image;
 }
 
+// The formats whose real-world variants Qt's readers get wrong, told by their first bytes: they
+// have decoders of their own. Empty for the others.
+QByteArray ownDecoderFormat(const QByteArray& start)
+{
+    if (start.startsWith("GIF87a") || start.startsWith("GIF89a"))
+        return "gif";
+    // RLE files go to gdk-pixbuf (which leaves skipped pixels transparent), the others to our own.
+    if (start.startsWith("BM"))
+        return BmpDecoder::isRle(start) ? "bmp-rle" : "bmp";
+    // Icons and cursors: a reserved zero, then type 1 or 2.
+    if (start.size() >= 4 && start.at(0) == 0 && start.at(1) == 0
+        && (start.at(2) == 1 || start.at(2) == 2) && start.at(3) == 0)
+        return "ico";
+    // ISO media files name their kind in the brand of their first box.
+    if (start.mid(4, 4) == "ftyp") {
+        const QByteArray brand = start.mid(8, 4);
+        if (brand == "avif" || brand == "avis")
+            return "avif";
+        static const QByteArrayList heifBrands { "heic", "heix", "heim", "heis", "hevc", "hevx",
+            "mif1", "msf1" };
+        if (heifBrands.contains(brand))
+            return "heif";
+    }
+    return QByteArray();
+}
+
 } // namespace
+
+PictureFile::PictureFile() = default;
+
+PictureFile::~PictureFile() = default;
 
 bool PictureFile::open(const QString& path)
 {
     capJpegMemory();
     m_reader.reset();
     m_metafilePath.clear();
+    m_ownFormat.clear();
+    m_heif.reset();
+    m_svg.reset();
+    m_format.clear();
     m_path = path;
     m_naturalSize = QSize();
     m_transformation = QImageIOHandler::TransformationNone;
@@ -59,41 +99,27 @@ bool PictureFile::open(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return fail(file.errorString());
-    if (MetafileHeader::detect(file.peek(64)) != MetafileKind::None)
+    const QByteArray start = file.peek(70);
+    if (MetafileHeader::detect(start) != MetafileKind::None)
         return openMetafile(file);
+    if (const QByteArray format = ownDecoderFormat(start); !format.isEmpty())
+        return openOwn(format);
 
     auto reader = std::make_unique<QImageReader>(path);
     reader->setDecideFormatFromContent(true);
     if (!reader->canRead())
         return fail(reader->errorString());
-    // Only raster formats: a vector picture (SVG) may reference other files, a FIFO among them,
-    // and reading that would block the show for good.
-    static const QByteArrayList rasterFormats { "bmp", "cur", "gif", "ico", "jpeg", "png" };
-    if (!rasterFormats.contains(reader->format()))
+    // SVG is read from a copy of the file that refers to nothing outside it (see SvgDecoder).
+    if (reader->format() == "svg")
+        return openOwn(reader->format());
+    static const QByteArrayList readerFormats { "jpeg", "png", "tiff", "webp" };
+    if (!readerFormats.contains(reader->format()))
         return fail(QStringLiteral("Not a picture format the show reads"));
+    m_format = reader->format();
 
-    // An icon file holds several sizes: show the largest. (Other formats count their frames by
-    // reading the whole file, so only icons are asked.)
-    const QByteArray format = reader->format();
-    QSize size = reader->size();
-    if (format == "ico" || format == "cur") {
-        int largest = 0;
-        for (int i = 0; i < reader->imageCount() && reader->jumpToImage(i); ++i) {
-            const QSize candidate = reader->size();
-            if (qint64(candidate.width()) * candidate.height()
-                > qint64(size.width()) * size.height()) {
-                size = candidate;
-                largest = i;
-            }
-        }
-        if (!reader->jumpToImage(largest))
-            return fail(reader->errorString());
-    }
-
-    if (size.width() <= 0 || size.height() <= 0)
-        return fail(QStringLiteral("The picture has no size"));
-    if (qint64(size.width()) * size.height() > pixelBudget)
-        return fail(QStringLiteral("The picture is too large"));
+    const QSize size = reader->size();
+    if (!checkSize(size))
+        return false;
 
     m_transformation = reader->transformation();
     const bool transposed = m_transformation.testFlag(QImageIOHandler::TransformationRotate90);
@@ -118,6 +144,20 @@ QImage PictureFile::decodeForDisplay(const QSize& pixelSize)
         const QImage image = renderer.render(std::exchange(m_metafilePath, QString()), pixelSize);
         if (image.isNull())
             fail(renderer.errorString());
+        return image;
+    }
+    if (m_svg) {
+        const QImage image = m_svg->render(pixelSize);
+        if (image.isNull())
+            fail(m_svg->errorString());
+        m_svg.reset();
+        return image;
+    }
+    if (!m_ownFormat.isEmpty()) {
+        QImage image = decodeOwn();
+        // As for a reader below: the painter's filter takes up to a halving.
+        if (image.width() > 2 * pixelSize.width() || image.height() > 2 * pixelSize.height())
+            image = image.scaled(pixelSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         return image;
     }
     if (!m_reader) {
@@ -182,7 +222,119 @@ bool PictureFile::fail(const QString& error)
     m_errorString = error;
     m_reader.reset();
     m_metafilePath.clear();
+    m_ownFormat.clear();
+    m_heif.reset();
+    m_svg.reset();
     return false;
+}
+
+bool PictureFile::checkSize(const QSize& size)
+{
+    if (size.width() <= 0 || size.height() <= 0)
+        return fail(QStringLiteral("The picture has no size"));
+    if (qint64(size.width()) * size.height() > pixelBudget)
+        return fail(QStringLiteral("The picture is too large"));
+    return true;
+}
+
+// The header gives the size; nothing is decoded or allocated before the budget is checked.
+bool PictureFile::openOwn(const QByteArray& format)
+{
+    QSize size;
+    if (format == "gif") {
+        GifDecoder decoder;
+        if (!decoder.open(m_path))
+            return fail(decoder.errorString());
+        size = decoder.size();
+    } else if (format == "avif") {
+        AvifDecoder decoder;
+        if (!decoder.open(m_path))
+            return fail(decoder.errorString());
+        size = decoder.size();
+    } else if (format == "bmp") {
+        BmpDecoder decoder;
+        if (!decoder.open(m_path))
+            return fail(decoder.errorString());
+        size = decoder.size();
+    } else if (format == "heif") {
+        // The parsed file is kept: its pixels are decoded from it later.
+        m_heif = std::make_unique<HeifDecoder>();
+        if (!m_heif->open(m_path, largestSide))
+            return fail(m_heif->errorString());
+        size = m_heif->size();
+    } else if (format == "svg") {
+        m_svg = std::make_unique<SvgDecoder>();
+        if (!m_svg->open(m_path))
+            return fail(m_svg->errorString());
+        size = m_svg->size();
+    } else {
+        PixbufDecoder decoder(m_path, format == "ico" ? "ico" : "bmp");
+        size = decoder.readSize();
+        if (size.isEmpty())
+            return fail(decoder.errorString());
+    }
+    if (!checkSize(size))
+        return false;
+    m_naturalSize = size;
+    m_format = format == "bmp-rle" ? "bmp" : format;
+    if (format != "svg")
+        m_ownFormat = format;
+    return true;
+}
+
+// An animation shows its first frame.
+QImage PictureFile::decodeOwn()
+{
+    const QByteArray format = std::exchange(m_ownFormat, QByteArray());
+    if (format == "gif") {
+        GifDecoder decoder;
+        QImage frame;
+        int delay = 0;
+        if (!decoder.open(m_path)) {
+            fail(decoder.errorString());
+        } else if (decoder.size() != m_naturalSize) {
+            fail(QStringLiteral("The file has changed since it was opened"));
+        } else if (!decoder.next(&frame, &delay)) {
+            fail(decoder.errorString().isEmpty() ? QStringLiteral("The GIF file holds no picture")
+                                                 : decoder.errorString());
+        }
+        return frame;
+    }
+    if (format == "avif") {
+        AvifDecoder decoder;
+        QImage frame;
+        int delay = 0;
+        if (!decoder.open(m_path))
+            fail(decoder.errorString());
+        else if (decoder.size() != m_naturalSize)
+            fail(QStringLiteral("The file has changed since it was opened"));
+        else if (!decoder.next(&frame, &delay))
+            fail(decoder.errorString());
+        return frame;
+    }
+    if (format == "bmp") {
+        BmpDecoder decoder;
+        QImage image;
+        if (!decoder.open(m_path))
+            fail(decoder.errorString());
+        else if (decoder.size() != m_naturalSize)
+            fail(QStringLiteral("The file has changed since it was opened"));
+        else if (image = decoder.decode(); image.isNull())
+            fail(decoder.errorString());
+        return image;
+    }
+    if (format == "heif") {
+        const QImage image = m_heif->decode();
+        if (image.isNull())
+            fail(m_heif->errorString());
+        m_heif.reset();
+        return image;
+    }
+    PixbufDecoder decoder(m_path, format == "ico" ? "ico" : "bmp");
+    const QImage image = decoder.decode(m_naturalSize);
+    if (image.isNull())
+        fail(decoder.errorString());
+    return image;
 }
 
 // Qt reads neither EMF nor WMF: their header gives the size, and the drawing is left to
@@ -197,5 +349,6 @@ bool PictureFile::openMetafile(QFile& file)
         return fail(header.errorString());
     m_naturalSize = header.naturalSize();
     m_metafilePath = file.fileName();
+    m_format = header.kind() == MetafileKind::Emf ? "emf" : "wmf";
     return true;
 }

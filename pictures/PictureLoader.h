@@ -9,20 +9,31 @@
 #include <memory>
 #include <optional>
 
+class HeifDecoder;
 class QFile;
+class SvgDecoder;
 
 // One picture file of the show, recognised by its content whatever its name says. Opening reads
-// only the header; the pixels are decoded later, directly at the size they are shown at, so a
-// large photo costs little time and memory.
+// only the header; the pixels are decoded later, directly at the size they are shown at where the
+// decoder can, so a large photo costs little time and memory. One instance per thread: instances
+// share nothing.
 class PictureFile
 {
 public:
+    PictureFile();
+    ~PictureFile();
+
     // Reads the header. False, with errorString() set, for a file that is missing, not a
     // regular file, of no known format, damaged, or whose header claims an absurd size.
     bool open(const QString& path);
 
+    // The format its content shows, after open(): "avif", "bmp", "emf", "gif", "heif", "ico",
+    // "jpeg", "png", "svg", "tiff", "webp" or "wmf".
+    QByteArray format() const { return m_format; }
+    QString path() const { return m_path; }
+
     // The size as displayed, in pixels: EXIF orientation applied; for an icon file, its largest
-    // image.
+    // image (of those, the deepest); for a GIF, its canvas.
     QSize naturalSize() const { return m_naturalSize; }
 
     // An EMF or WMF file: its pixels come from the metafile helper, which a caller may run
@@ -34,18 +45,25 @@ public:
 
     // The picture for a painter that stretches it to pixelSize with bilinear filtering, which
     // saves a final scale: a JPEG comes at the smallest DCT scale that covers pixelSize (less
-    // than twice as large each way; at its full size when that is smaller), other formats at
-    // pixelSize. A null image with errorString() set on failure.
+    // than twice as large each way; at its full size when that is smaller), an SVG drawn at
+    // pixelSize, other formats at their own size when that is at most twice pixelSize each way,
+    // else at pixelSize. An animation gives its first frame. A null image with errorString() set
+    // on failure.
     QImage decodeForDisplay(const QSize& pixelSize);
 
     QString errorString() const { return m_errorString; }
 
-    // Pictures above this many pixels are refused before any decoding.
-    static constexpr qint64 pixelBudget = qint64(16384) * 16384;
+    // Pictures above this many pixels are refused before any decoding; a decoder that limits each
+    // side (HEIF) gets the square's side.
+    static constexpr int largestSide = 16384;
+    static constexpr qint64 pixelBudget = qint64(largestSide) * largestSide;
 
 private:
     bool fail(const QString& error);
+    bool checkSize(const QSize& size);
     bool openMetafile(QFile& file);
+    bool openOwn(const QByteArray& format);
+    QImage decodeOwn();
 
     // Nothing when libjpeg-turbo does not convert the file's colours: Qt's reader then does.
     std::optional<QImage> decodeJpeg(const QSize& pixelSize);
@@ -53,6 +71,14 @@ private:
     std::unique_ptr<QImageReader> m_reader;
     // An EMF or WMF file, drawn by MetafileRenderer instead of a reader.
     QString m_metafilePath;
+    // A file decoded without a reader: BMP ("bmp": BmpDecoder), RLE BMP or icon ("bmp-rle",
+    // "ico": gdk-pixbuf), GIF ("gif": giflib), AVIF ("avif": libavif) or HEIF ("heif": libheif,
+    // parsed in m_heif).
+    QByteArray m_ownFormat;
+    std::unique_ptr<HeifDecoder> m_heif;
+    // An SVG file, parsed.
+    std::unique_ptr<SvgDecoder> m_svg;
+    QByteArray m_format;
     QString m_path;
     QSize m_naturalSize;
     QImageIOHandler::Transformations m_transformation;

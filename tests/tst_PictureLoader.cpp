@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "pictures/JpegDecoder.h"
+#include "pictures/PictureAnimation.h"
+#include "pictures/PictureFormats.h"
 #include "pictures/PictureLoader.h"
+#include "platform/DirectorySearch.h"
 #include "tests/ImageBytes.h"
 
 #include <QFile>
@@ -8,6 +11,7 @@
 #include <QTest>
 #include <QtEndian>
 
+#include <algorithm>
 #include <sys/stat.h>
 
 class tst_PictureLoader : public QObject
@@ -18,7 +22,8 @@ private slots:
     void readsByContent_data();
     void readsByContent();
     void appliesExifOrientation();
-    void iconShowsLargestImage();
+    void iconShowsLargestDeepestImage_data();
+    void iconShowsLargestDeepestImage();
     void refusesUnreadableFiles_data();
     void refusesUnreadableFiles();
     void refusesAbsurdSizesBeforeDecoding_data();
@@ -31,6 +36,10 @@ private slots:
     void jpegForDisplayFollowsEveryOrientation_data();
     void jpegForDisplayFollowsEveryOrientation();
     void refusesJpegSwappedAfterOpening();
+    void animationRepeatsItsFramesWithDelays_data();
+    void animationRepeatsItsFramesWithDelays();
+    void formatPatternsMatchTheirFiles_data();
+    void formatPatternsMatchTheirFiles();
 
 private:
     QString write(const QString& name, const QByteArray& bytes);
@@ -87,25 +96,71 @@ QByteArray withExifOrientation(const QByteArray& jpeg, quint8 orientation = 6)
     return jpeg.left(2) + segment + jpeg.mid(2);
 }
 
-// One icon file holding the sizes given, in that order.
-QByteArray multiSizeIcon(const QList<int>& sizes)
+// An icon file holding the images given, each as stored in an icon: a BMP header of doubled
+// height, then its colours and its transparency mask.
+QByteArray iconFile(const QList<QByteArray>& images)
 {
     QByteArray directory = QByteArray::fromHex("00000100");
-    const quint16 count = qToLittleEndian<quint16>(quint16(sizes.size()));
+    const quint16 count = qToLittleEndian<quint16>(quint16(images.size()));
     directory.append(reinterpret_cast<const char*>(&count), 2);
-    QByteArray images;
-    const int dataStart = 6 + 16 * sizes.size();
-    for (int size : sizes) {
-        // Qt writes an icon of one image: take its directory entry and its data.
-        const QByteArray single = ImageBytes::encode(twoColourImage(size, size), "ico");
-        QByteArray entry = single.mid(6, 16);
-        const quint32 dataSize = qFromLittleEndian<quint32>(entry.constData() + 8);
-        const quint32 dataOffset = qFromLittleEndian<quint32>(entry.constData() + 12);
-        qToLittleEndian<quint32>(quint32(dataStart + images.size()), entry.data() + 12);
+    QByteArray data;
+    for (const QByteArray& image : images) {
+        QByteArray entry(16, '\0');
+        entry[0] = image[4]; // width and height below 256
+        entry[1] = image[4];
+        qToLittleEndian<quint16>(1, entry.data() + 4);
+        entry[6] = image[14]; // bits per pixel
+        qToLittleEndian<quint32>(quint32(image.size()), entry.data() + 8);
+        qToLittleEndian<quint32>(quint32(6 + 16 * images.size() + data.size()), entry.data() + 12);
         directory.append(entry);
-        images.append(single.mid(dataOffset, dataSize));
+        data.append(image);
     }
-    return directory + images;
+    return directory + data;
+}
+
+// Qt writes an icon of one 32-bit image: its image, left half red and right half blue.
+QByteArray qtIconImage(int side)
+{
+    const QByteArray single = ImageBytes::encode(twoColourImage(side, side), "ico");
+    return single.mid(qFromLittleEndian<quint32>(single.constData() + 18),
+        qFromLittleEndian<quint32>(single.constData() + 14));
+}
+
+// An icon image of 1 bit (black) or 24 bits (red, its left half masked out as transparent).
+QByteArray iconImage(int side, quint16 bitCount)
+{
+    QByteArray image(40, '\0');
+    qToLittleEndian<quint32>(40, image.data());
+    qToLittleEndian<qint32>(side, image.data() + 4);
+    qToLittleEndian<qint32>(2 * side, image.data() + 8);
+    qToLittleEndian<quint16>(1, image.data() + 12);
+    qToLittleEndian<quint16>(bitCount, image.data() + 14);
+    if (bitCount == 1)
+        image.append(QByteArray::fromHex("00000000ffffff00"));
+    const int colourRow = (side * bitCount + 31) / 32 * 4;
+    for (int y = 0; y < side; ++y) {
+        QByteArray row(colourRow, '\0');
+        for (int x = 0; bitCount == 24 && x < side; ++x)
+            row[3 * x + 2] = char(0xff);
+        image.append(row);
+    }
+    const int maskRow = (side + 31) / 32 * 4;
+    for (int y = 0; y < side; ++y) {
+        QByteArray row(maskRow, '\0');
+        for (int x = 0; x < side / 2; ++x)
+            row[x / 8] = char(row[x / 8] | (0x80 >> (x % 8)));
+        image.append(row);
+    }
+    return image;
+}
+
+// An SVG picture of 40 x 30, left half red and right half blue, with more elements.
+QByteArray twoColourSvg(const QByteArray& more)
+{
+    return "<svg xmlns='http://www.w3.org/2000/svg' xmlns:xlink='http://www.w3.org/1999/xlink'"
+           " width='40' height='30'><rect width='20' height='30' fill='red'/>"
+           "<rect x='20' width='20' height='30' fill='blue'/>"
+        + more + "</svg>";
 }
 
 // A BMP header claiming 65535 x 65535 pixels of 24 bits, in 4 KB.
@@ -153,6 +208,14 @@ void tst_PictureLoader::readsByContent_data()
     QTest::newRow("gif") << "a.gif" << ImageBytes::twoPixelGif() << QSize(2, 1);
     QTest::newRow("ico") << "a.ico" << ImageBytes::encode(twoColourImage(32, 32), "ico")
                          << QSize(32, 32);
+    QTest::newRow("tiff") << "a.tif" << ImageBytes::encode(twoColourImage(40, 30), "tiff")
+                          << QSize(40, 30);
+    QTest::newRow("webp") << "a.webp" << ImageBytes::encode(twoColourImage(40, 30), "webp")
+                          << QSize(40, 30);
+    QTest::newRow("svg") << "a.svg" << twoColourSvg("") << QSize(40, 30);
+    QTest::newRow("svg with an embedded image")
+        << "embedded.svg" << twoColourSvg("<image href=\"data:image/png;base64,AAAA\"/>")
+        << QSize(40, 30);
     QTest::newRow("png named bmp")
         << "png-named.bmp" << ImageBytes::encode(twoColourImage(40, 30), "png") << QSize(40, 30);
     QTest::newRow("jpeg named gif")
@@ -192,15 +255,36 @@ void tst_PictureLoader::appliesExifOrientation()
     QVERIFY(image.pixelColor(5, 17).blue() > 200);
 }
 
-void tst_PictureLoader::iconShowsLargestImage()
+void tst_PictureLoader::iconShowsLargestDeepestImage_data()
 {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QColor>("left");
+    QTest::addColumn<QColor>("right");
+    QTest::newRow("largest of three sizes")
+        << iconFile({ qtIconImage(16), qtIconImage(48), qtIconImage(32) }) << QSize(48, 48)
+        << QColor(Qt::red) << QColor(Qt::blue);
+    // Among images of one size the deepest; a 24-bit image's mask makes its left half
+    // transparent.
+    QTest::newRow("deepest of one size, masked")
+        << iconFile({ iconImage(16, 1), iconImage(16, 24), iconImage(8, 24) }) << QSize(16, 16)
+        << QColor(Qt::transparent) << QColor(Qt::red);
+}
+
+void tst_PictureLoader::iconShowsLargestDeepestImage()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QSize, size);
+    QFETCH(QColor, left);
+    QFETCH(QColor, right);
     PictureFile picture;
-    const QString path = write(QStringLiteral("sizes.ico"), multiSizeIcon({ 16, 48, 32 }));
-    QVERIFY2(picture.open(path), qPrintable(picture.errorString()));
-    QCOMPARE(picture.naturalSize(), QSize(48, 48));
-    const QImage image = picture.decode(QSize(48, 48));
-    QCOMPARE(image.size(), QSize(48, 48));
-    QVERIFY(image.pixelColor(40, 24).blue() > 200);
+    QVERIFY2(
+        picture.open(write(QStringLiteral("sizes.ico"), bytes)), qPrintable(picture.errorString()));
+    QCOMPARE(picture.naturalSize(), size);
+    const QImage image = picture.decode(size);
+    QCOMPARE(image.size(), size);
+    QCOMPARE(image.pixelColor(size.width() / 4, size.height() / 2), left);
+    QCOMPARE(image.pixelColor(3 * size.width() / 4, size.height() / 2), right);
 }
 
 void tst_PictureLoader::refusesUnreadableFiles_data()
@@ -211,6 +295,10 @@ void tst_PictureLoader::refusesUnreadableFiles_data()
     QTest::newRow("empty file") << "empty.bmp" << QByteArray();
     QTest::newRow("bmp header only")
         << "truncated.bmp" << ImageBytes::encode(twoColourImage(40, 30), "bmp").left(20);
+    // Reading another file could block the show (a FIFO) or reach anywhere.
+    QTest::newRow("svg referring to an address")
+        << "remote.svg" << twoColourSvg("<svg:image href = \"http://example.org/a.png\"/>");
+    QTest::newRow("compressed svg") << "packed.svg" << qCompress(twoColourSvg("")).mid(4);
     QTest::newRow("zero width gif")
         << "zero.gif" << QByteArray::fromHex("47494638396100000100800000ff00000000ff3b");
 }
@@ -387,6 +475,94 @@ void tst_PictureLoader::refusesJpegSwappedAfterOpening()
              .isEmpty());
     QVERIFY(picture.decodeForDisplay(QSize(40, 30)).isNull());
     QVERIFY(!picture.errorString().isEmpty());
+}
+
+void tst_PictureLoader::animationRepeatsItsFramesWithDelays_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QList<QColor>>("rightPixels");
+    QTest::addColumn<QList<int>>("delays");
+    // Two pixels; frame 1 red (50 ms), frame 2 adds blue on the right (0, shown for 100 ms).
+    const QByteArray twoFrames = QByteArray::fromHex("47494638396102000100800000ff00000000ff"
+                                                     "21f9040005000000"
+                                                     "2c000000000200010000"
+                                                     "0202040a00"
+                                                     "21f9040000000000"
+                                                     "2c010000000100010000"
+                                                     "02024c0100"
+                                                     "3b");
+    QTest::newRow("two frames, again from the first")
+        << twoFrames << QList<QColor> { Qt::red, Qt::blue, Qt::red, Qt::blue }
+        << QList<int> { 50, 100, 50, 100 };
+    QTest::newRow("still") << ImageBytes::twoPixelGif() << QList<QColor> { Qt::blue }
+                           << QList<int> { 100 };
+}
+
+void tst_PictureLoader::animationRepeatsItsFramesWithDelays()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QList<QColor>, rightPixels);
+    QFETCH(QList<int>, delays);
+    PictureFile picture;
+    QVERIFY(picture.open(write(QStringLiteral("animated.gif"), bytes)));
+    // Shown at twice the size: frames come scaled.
+    PictureAnimation animation(picture, QSize(4, 2));
+    QImage frame;
+    int delay = 0;
+    for (qsizetype i = 0; i < rightPixels.size(); ++i) {
+        QVERIFY(animation.next(&frame, &delay));
+        QCOMPARE(frame.size(), QSize(4, 2));
+        QCOMPARE(frame.pixelColor(3, 1), rightPixels.at(i));
+        QCOMPARE(delay, delays.at(i));
+    }
+    if (rightPixels.size() == 1)
+        QVERIFY(!animation.next(&frame, &delay));
+}
+
+void tst_PictureLoader::formatPatternsMatchTheirFiles_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("format");
+    QTest::newRow("jpg") << "beach.jpg"
+                         << "JPG";
+    QTest::newRow("jpeg in capitals") << "BEACH.JPEG"
+                                      << "JPG";
+    QTest::newRow("jpe") << "beach.jpe"
+                         << "JPG";
+    QTest::newRow("tif") << "scan.TIF"
+                         << "TIFF";
+    QTest::newRow("tiff") << "scan.tiff"
+                          << "TIFF";
+    QTest::newRow("heic") << "IMG_0001.HEIC"
+                          << "HEIC";
+    QTest::newRow("heif") << "photo.heif"
+                          << "HEIC";
+    QTest::newRow("webp") << "download.webp"
+                          << "WEBP";
+    QTest::newRow("dib") << "old.dib"
+                         << "DIB";
+    QTest::newRow("compressed svg") << "drawing.svgz"
+                                    << "";
+    QTest::newRow("text") << "notes.txt"
+                          << "";
+}
+
+void tst_PictureLoader::formatPatternsMatchTheirFiles()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, format);
+    QStringList matching;
+    for (const PictureFormat& candidate : pictureFormats()) {
+        for (const QString& pattern : candidate.patterns) {
+            if (DirectorySearch::matches(pattern, name))
+                matching << candidate.name;
+        }
+    }
+    QCOMPARE(matching, format.isEmpty() ? QStringList() : QStringList { format });
+    const QStringList all = allPicturePatterns();
+    const bool inAllPictures = std::any_of(all.cbegin(), all.cend(),
+        [&name](const QString& pattern) { return DirectorySearch::matches(pattern, name); });
+    QCOMPARE(inAllPictures, !format.isEmpty());
 }
 
 QTEST_GUILESS_MAIN(tst_PictureLoader)
