@@ -112,7 +112,7 @@ SlidewellForm& tst_Show::startForm()
                                   QWidget*, const QList<PopupMenuItem>& items, const QPoint& at) {
         m_answers.menus.append(items);
         m_answers.menuPositions.append(at);
-        m_answers.timerRunningInMenu.append(m_form->Timer.isActive());
+        m_answers.timerRunningInMenu.append(m_form->slideShow().isTicking());
         return m_answers.choices.isEmpty() ? 0 : m_answers.choices.takeFirst();
     };
     services.cursorPos = [] { return QPoint(321, 123); };
@@ -201,8 +201,8 @@ void tst_Show::validatesDelayThenFolder()
 
     if (message.isEmpty()) {
         QCOMPARE(m_answers.messages.size(), 0);
-        QCOMPARE(form.Timer.interval(), interval);
-        QVERIFY(form.Timer.isActive());
+        QCOMPARE(form.slideShow().interval(), interval);
+        QVERIFY(form.slideShow().isTicking());
         QVERIFY(ui->Frame->isHidden());
         QVERIFY(!form.menuBar()->isVisible());
         QVERIFY(ui->pictureImage->isVisible());
@@ -217,7 +217,7 @@ void tst_Show::validatesDelayThenFolder()
         title == QLatin1String("Folder Empty") ? static_cast<QWidget*>(ui->folderTextBox)
                                                : static_cast<QWidget*>(ui->imageDelayComboBox));
     QVERIFY(ui->Frame->isVisible());
-    QVERIFY(!form.Timer.isActive());
+    QVERIFY(!form.slideShow().isTicking());
     form.Form_MouseDown(2);
     QVERIFY(m_answers.menus.isEmpty());
 }
@@ -269,7 +269,7 @@ void tst_Show::zeroDelayKeepsFirstImage()
     QVERIFY(m_form->controls()->pictureImage->isVisible());
     QCOMPARE(m_form->windowTitle(), QStringLiteral("Slidewell - a.bmp"));
     // A timer at interval 0 never ticks.
-    QVERIFY(!m_form->Timer.isActive());
+    QVERIFY(!m_form->slideShow().isTicking());
     QTest::qWait(20);
     QCOMPARE(m_form->windowTitle(), QStringLiteral("Slidewell - a.bmp"));
 }
@@ -295,7 +295,7 @@ void tst_Show::negativeDelayIsReportedAndStopWorks()
     QCOMPARE(m_answers.messages[0].style, 16);
     // Left in show mode, timer off, with "Stop" to get back.
     QVERIFY(m_form->controls()->Frame->isHidden());
-    QVERIFY(!m_form->Timer.isActive());
+    QVERIFY(!m_form->slideShow().isTicking());
     m_answers.choices = { 1 };
     m_form->Form_MouseDown(2);
     QCOMPARE(texts(m_answers.menus.value(0)), QStringList({ "1 Stop", "2 Pause" }));
@@ -332,7 +332,7 @@ void tst_Show::fullScreenShowAndStop()
     QVERIFY(form.controls()->pictureImage->isHidden());
     QVERIFY(form.controls()->Frame->isVisible());
     QVERIFY(form.menuBar()->isVisible());
-    QVERIFY(!form.Timer.isActive());
+    QVERIFY(!form.slideShow().isTicking());
     QVERIFY(m_answers.messages.isEmpty());
 }
 
@@ -439,7 +439,7 @@ void tst_Show::survivesFolderRemovedDuringShow()
         QVERIFY(m_form->controls()->pictureImage->isHidden());
     }
     QVERIFY(m_answers.messages.isEmpty());
-    QVERIFY(m_form->Timer.isActive());
+    QVERIFY(m_form->slideShow().isTicking());
 
     QVERIFY(QDir().mkpath(m_dir->path()));
     writeImage(QStringLiteral("c.bmp"), 20, 20);
@@ -492,35 +492,35 @@ void tst_Show::popupMenuStateMachine()
     QCOMPARE(menuTexts(), QStringList({ "1 Stop", "2 Pause" }));
     QCOMPARE(m_answers.menuPositions.last(), QPoint(321, 123));
     QVERIFY(m_answers.timerRunningInMenu.last());
-    QVERIFY(form.Timer.isActive());
+    QVERIFY(form.slideShow().isTicking());
     QCOMPARE(form.windowTitle(), QStringLiteral("Slidewell - a.bmp"));
 
     // Pause: the timer stops, the image stays.
     m_answers.choices = { 2, 0 };
     form.Form_MouseDown(2);
-    QVERIFY(!form.Timer.isActive());
+    QVERIFY(!form.slideShow().isTicking());
     QCOMPARE(form.windowTitle(), QStringLiteral("Slidewell - a.bmp"));
     QVERIFY(form.controls()->pictureImage->isVisible());
     form.Form_MouseDown(2);
     QCOMPARE(menuTexts(), QStringList({ "1 Stop", "3 Resume" }));
-    QVERIFY(!form.Timer.isActive());
+    QVERIFY(!form.slideShow().isTicking());
 
     // Resume: the next image at once, the timer running again.
     m_answers.choices = { 3, 0 };
     form.Form_MouseDown(2);
-    QVERIFY(form.Timer.isActive());
+    QVERIFY(form.slideShow().isTicking());
     QCOMPARE(form.windowTitle(), QStringLiteral("Slidewell - b.bmp"));
     form.Form_MouseDown(2);
     QCOMPARE(menuTexts(), QStringList({ "1 Stop", "2 Pause" }));
 
     // The timer drives the show by itself.
-    form.Timer.setInterval(5);
+    form.slideShow().setInterval(5);
     QTRY_COMPARE(form.windowTitle(), QStringLiteral("Slidewell - c.bmp"));
 
     // Stop: back to idle, where a right click opens nothing.
     m_answers.choices = { 1 };
     form.Form_MouseDown(2);
-    QVERIFY(!form.Timer.isActive());
+    QVERIFY(!form.slideShow().isTicking());
     const qsizetype menusOpened = m_answers.menus.size();
     form.Form_MouseDown(2);
     QCOMPARE(m_answers.menus.size(), menusOpened);
@@ -558,13 +558,13 @@ void tst_Show::stopWhilePausedRestoresWindow()
     QVERIFY(form.controls()->Frame->isVisible());
     QVERIFY(form.menuBar()->isVisible());
     QVERIFY(form.controls()->pictureImage->isHidden());
-    QVERIFY(!form.Timer.isActive());
+    QVERIFY(!form.slideShow().isTicking());
     QCOMPARE(form.windowTitle(), QStringLiteral("Slidewell - a.bmp"));
     QVERIFY(m_answers.messages.isEmpty());
 
     // A second show starts afresh.
     form.controls()->playButton->click();
-    QVERIFY(form.Timer.isActive());
+    QVERIFY(form.slideShow().isTicking());
     QVERIFY(form.controls()->pictureImage->isVisible());
 }
 
@@ -591,7 +591,7 @@ void tst_Show::stopCompletesWhenSavingSizeFails()
     QVERIFY(form.controls()->Frame->isVisible());
     QVERIFY(form.menuBar()->isVisible());
     QCOMPARE(form.BackColor(), VbColor::windowBackground);
-    QVERIFY(!form.Timer.isActive());
+    QVERIFY(!form.slideShow().isTicking());
     form.Form_MouseDown(2);
     QCOMPARE(m_answers.menus.size(), 1);
 }
