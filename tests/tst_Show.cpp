@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/SlidewellForm.h"
 #include "platform/VbColor.h"
+#include "settings/RegistryToolModule.h"
 #include "ui_SlidewellForm.h"
 
 #include <QDir>
@@ -9,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <sys/stat.h>
 
 struct Message
@@ -51,6 +53,7 @@ private slots:
     void skipsDirectoriesHiddenFilesAndFifos();
     void survivesFolderRemovedDuringShow();
     void relativeFolderKeepsShowing();
+    void hangingHelperLeavesWindowAnswering();
     void popupMenuStateMachine();
     void rightClickOnPictureOpensMenu();
     void stopWhilePausedRestoresWindow();
@@ -66,6 +69,7 @@ private:
     QTemporaryDir* m_dir = nullptr;
     QTemporaryDir* m_config = nullptr;
     Answers m_answers;
+    bool m_loadInBackground = false;
     SlidewellForm* m_form = nullptr;
 };
 
@@ -84,6 +88,7 @@ QStringList texts(const QList<PopupMenuItem>& items)
 void tst_Show::init()
 {
     m_answers = Answers();
+    m_loadInBackground = false;
     m_dir = new QTemporaryDir;
     QVERIFY(m_dir->isValid());
     // Every test starts without saved settings.
@@ -116,6 +121,7 @@ SlidewellForm& tst_Show::startForm()
         return m_answers.choices.isEmpty() ? 0 : m_answers.choices.takeFirst();
     };
     services.cursorPos = [] { return QPoint(321, 123); };
+    services.loadInBackground = m_loadInBackground;
     m_form = new SlidewellForm(QStringList { QStringLiteral("slidewell") }, services);
     m_form->controls()->imageFileFormatComboBox->setCurrentText(QStringLiteral("BMP"));
     m_form->show();
@@ -225,21 +231,33 @@ void tst_Show::validatesDelayThenFolder()
 void tst_Show::reportsMissingImages_data()
 {
     QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("message");
     const QString rest =
         QStringLiteral(" image files.\r\nPlease select another folder or change File Format and "
                        "try again.");
     QTest::newRow("BMP") << "BMP"
+                         << ""
                          << QStringLiteral("The folder selected does not contain any BMP") + rest;
     QTest::newRow("none") << ""
+                          << ""
                           << QStringLiteral("The folder selected does not contain any ") + rest;
     QTest::newRow("JPG matches a.jpeg") << "JPG"
+                                        << ""
                                         << "";
+    QTest::newRow("folder that does not exist")
+        << "JPG"
+        << "missing" << QStringLiteral("The folder selected does not contain any JPG") + rest;
+    // An unreadable folder is an error, not an empty one.
+    QTest::newRow("a file, not a folder") << "JPG"
+                                          << "a.jpeg"
+                                          << "Error occurred: Not a directory";
 }
 
 void tst_Show::reportsMissingImages()
 {
     QFETCH(QString, format);
+    QFETCH(QString, folder);
     QFETCH(QString, message);
     QImage image(8, 8, QImage::Format_RGB32);
     image.fill(Qt::blue);
@@ -247,16 +265,20 @@ void tst_Show::reportsMissingImages()
     SlidewellForm& form = startForm();
     form.controls()->imageFileFormatComboBox->setCurrentIndex(
         form.controls()->imageFileFormatComboBox->findText(format));
-    play();
+    form.controls()->folderTextBox->setText(m_dir->filePath(folder));
+    form.controls()->imageDelayComboBox->setCurrentText(QStringLiteral("3"));
+    form.playButton_Click();
     if (message.isEmpty()) {
         QVERIFY(m_answers.messages.isEmpty());
         QVERIFY(form.controls()->pictureImage->isVisible());
         return;
     }
+    const bool error = message.startsWith(QStringLiteral("Error"));
     QCOMPARE(m_answers.messages.size(), 1);
     QCOMPARE(m_answers.messages[0].text, message);
-    QCOMPARE(m_answers.messages[0].title, QStringLiteral("No Image Files Found"));
-    QCOMPARE(m_answers.messages[0].style, 64);
+    QCOMPARE(m_answers.messages[0].title,
+        error ? QStringLiteral("Error Occurred") : QStringLiteral("No Image Files Found"));
+    QCOMPARE(m_answers.messages[0].style, error ? 16 : 64);
     QVERIFY(form.controls()->Frame->isVisible());
 }
 
@@ -380,12 +402,16 @@ void tst_Show::wrapsAroundAndNamesEachImage()
         writeImage(QString::fromLatin1(name), 20, 20);
     play();
     QCOMPARE(m_form->windowTitle(), QStringLiteral("Slidewell - A.bmp"));
+    // b.bmp has been read ahead; rewritten since, it is read again at its tick.
+    writeImage(QStringLiteral("b.bmp"), 20, 20, Qt::blue);
+    QCOMPARE(tickCaption(), QStringLiteral("Slidewell - b.bmp"));
+    QCOMPARE(m_form->controls()->pictureImage->picture().pixelColor(5, 5), QColor(Qt::blue));
     QStringList captions;
     for (int i = 0; i < 5; ++i)
         captions.append(tickCaption());
     QCOMPARE(captions,
-        QStringList({ "Slidewell - b.bmp", "Slidewell - c.BMP", "Slidewell - A.bmp",
-            "Slidewell - b.bmp", "Slidewell - c.BMP" }));
+        QStringList({ "Slidewell - c.BMP", "Slidewell - A.bmp", "Slidewell - b.bmp",
+            "Slidewell - c.BMP", "Slidewell - A.bmp" }));
     QVERIFY(m_answers.messages.isEmpty());
 }
 
@@ -461,17 +487,60 @@ void tst_Show::relativeFolderKeepsShowing()
     const QDir folder(m_dir->path());
     QVERIFY(QDir::setCurrent(folder.absoluteFilePath(QStringLiteral(".."))));
     startForm();
-    // The show makes the folder the current directory; the images must still be found.
     m_form->controls()->folderTextBox->setText(folder.dirName());
     m_form->controls()->adjustableSizeOptionButton->setChecked(true);
     m_form->controls()->imageDelayComboBox->setCurrentText(QStringLiteral("3"));
-    m_form->playButton_Click();
-    QVERIFY(m_answers.messages.isEmpty());
-    QCOMPARE(QDir::currentPath(), folder.absolutePath());
-    for (const char* name : { "b.bmp", "a.bmp", "b.bmp" }) {
-        QCOMPARE(tickCaption(), QStringLiteral("Slidewell - ") + QLatin1String(name));
-        QVERIFY(m_form->controls()->pictureImage->isVisible());
+    // The first show makes the folder the current directory; the second must still find it.
+    for (int show = 0; show < 2; ++show) {
+        m_form->playButton_Click();
+        QVERIFY2(m_answers.messages.isEmpty(), qPrintable(m_answers.messages.value(0).text));
+        QCOMPARE(QDir::currentPath(), folder.absolutePath());
+        for (const char* name : { "b.bmp", "a.bmp" }) {
+            QCOMPARE(tickCaption(), QStringLiteral("Slidewell - ") + QLatin1String(name));
+            QVERIFY(m_form->controls()->pictureImage->isVisible());
+        }
+        m_answers.choices = { 1 };
+        m_form->Form_MouseDown(2);
     }
+    QString stored;
+    RegistryToolModule::ReadKeyValue(RegistryToolModule::HKEY_LOCAL_MACHINE,
+        QStringLiteral("Software\\Slidewell"), QStringLiteral("imageFolder"), stored);
+    QCOMPARE(QDir::cleanPath(stored), folder.absolutePath());
+}
+
+// The one test with the real thread pool: a metafile whose helper hangs never holds up the
+// window, and Stop kills the helper.
+void tst_Show::hangingHelperLeavesWindowAnswering()
+{
+    QFile::copy(QStringLiteral(SLIDEWELL_TEST_DATA "/metafile-halves.emf"),
+        m_dir->filePath(QStringLiteral("a.emf")));
+    const QString pidFile = m_config->filePath(QStringLiteral("helper.pid"));
+    const QString helper = m_config->filePath(QStringLiteral("hanging-helper"));
+    QFile script(helper);
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\necho $$ > '" + QFile::encodeName(pidFile) + "'\nexec sleep 60\n");
+    script.close();
+    QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
+    qputenv("SLIDEWELL_METAFILE_HELPER", QFile::encodeName(helper));
+    m_loadInBackground = true;
+    startForm();
+    qunsetenv("SLIDEWELL_METAFILE_HELPER");
+    m_form->controls()->imageFileFormatComboBox->setCurrentText(QStringLiteral("EMF"));
+    play();
+    QCOMPARE(m_form->windowTitle(), QStringLiteral("Slidewell - a.emf"));
+    QTRY_VERIFY(QFile::exists(pidFile) && QFile(pidFile).size() > 0);
+    QFile pidText(pidFile);
+    QVERIFY(pidText.open(QIODevice::ReadOnly));
+    const pid_t pid = pid_t(pidText.readAll().trimmed().toInt());
+    QVERIFY(pid > 0);
+    // The helper still draws, and the window answers the popup menu.
+    QCOMPARE(kill(pid, 0), 0);
+    m_answers.choices = { 1 };
+    m_form->Form_MouseDown(2);
+    QCOMPARE(menuTexts(), QStringList({ "1 Stop", "2 Pause" }));
+    QVERIFY(m_form->controls()->Frame->isVisible());
+    QTRY_VERIFY(kill(pid, 0) != 0);
+    QVERIFY(m_form->controls()->pictureImage->isHidden());
 }
 
 void tst_Show::popupMenuStateMachine()
