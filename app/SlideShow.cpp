@@ -5,6 +5,8 @@
 
 #include <QDir>
 
+#include <utility>
+
 namespace {
 
 constexpr int pathNotFound = 76;
@@ -63,8 +65,10 @@ void SlideShow::enableTimer()
 
 void SlideShow::showNext()
 {
-    if (m_tickWaits)
+    if (m_tickWaits) {
+        m_tickDropped = true;
         return;
+    }
     const QString name = m_currentImageFile;
     const QString path = m_folder + name;
     advance();
@@ -101,6 +105,10 @@ void SlideShow::loaded(const LoadedPicture& picture)
         return;
     }
     m_tickWaits = false;
+    // A picture that kept ticks waiting gets its full interval from now, so it is not replaced
+    // as soon as it appears.
+    if (std::exchange(m_tickDropped, false) && m_timer.isActive())
+        m_timer.start();
     if (picture.picture.image.isNull())
         emit imageFailed();
     else
@@ -144,4 +152,5 @@ void SlideShow::dropLoads()
     m_loader.cancel();
     m_loading.reset();
     m_tickWaits = false;
+    m_tickDropped = false;
 }

@@ -44,7 +44,8 @@ public:
     bool isTicking() const { return m_timer.isActive(); }
 
     // The tick: the current name is due, its picture follows, the search moves on. A tick that
-    // comes while the previous tick's picture is still loading is dropped.
+    // comes while the previous tick's picture is still loading is dropped, and that picture then
+    // gets a full interval once it is shown.
     void showNext();
     void pause();
     // Running again; the caller shows the next picture at once.
@@ -78,6 +79,7 @@ private:
     // What the loader is busy with: the path, and whether a tick waits for it.
     std::optional<QString> m_loading;
     bool m_tickWaits = false;
+    bool m_tickDropped = false;
     ClientArea m_aheadArea;
     // The next picture, read ahead.
     std::optional<LoadedPicture> m_ahead;
