@@ -9,9 +9,14 @@
 #include <QPointer>
 #include <QThreadPool>
 
+#include <malloc.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 namespace {
+
+// On Linux the nice value of a thread is its own.
+constexpr int readerNice = 10;
 
 std::optional<FileStamp> stampOf(const QString& path)
 {
@@ -23,12 +28,29 @@ std::optional<FileStamp> stampOf(const QString& path)
         qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec };
 }
 
+// The picture at exactly the size it is shown at, in a format the screen takes as it is: the
+// scaling and the conversion happen here, off the window's thread, and painting it is a copy.
+QImage forScreen(QImage image, const PictureFit& fit)
+{
+    if (image.isNull())
+        return image;
+    if (image.size() != fit.devicePixels)
+        image = image.scaled(fit.devicePixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage::Format format =
+        image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+    return image.format() == format ? image : std::move(image).convertToFormat(format);
+}
+
 } // namespace
 
 ShowLoader::ShowLoader(Mode mode, QObject* parent)
     : QObject(parent)
     , m_mode(mode)
 {
+    // Pictures are large and short-lived. Without a fixed threshold glibc raises it after the
+    // first picture is freed, and the heaps of the pool's threads then keep every size of
+    // picture they ever held; above it each picture goes back to the system when released.
+    mallopt(M_MMAP_THRESHOLD, 4 * 1024 * 1024);
     // Queued, so that the helper's process is let go of outside its own signal.
     connect(&m_renderer, &MetafileRenderer::finished, this, [this](const QImage& image) {
         QMetaObject::invokeMethod(
@@ -81,7 +103,7 @@ ShowLoader::Work ShowLoader::read(const Request& request, bool drawMetafiles)
         if (file.isMetafile() && !drawMetafiles)
             work.helperPixels = fit.devicePixels;
         else
-            loaded.picture.image = file.decodeForDisplay(fit.devicePixels);
+            loaded.picture.image = forScreen(file.decodeForDisplay(fit.devicePixels), fit);
     } catch (const RuntimeError&) {
         // A size that cannot be fitted: the picture cannot be shown.
     }
@@ -98,6 +120,8 @@ void ShowLoader::run(Request request)
     }
     QThreadPool::globalInstance()->start(
         [self = QPointer<ShowLoader>(this), generation, request = std::move(request)] {
+            // The window's thread comes first when the two compete for a processor.
+            setpriority(PRIO_PROCESS, 0, readerNice);
             const Work work = read(request, false);
             QMetaObject::invokeMethod(
                 QCoreApplication::instance(),

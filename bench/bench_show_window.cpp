@@ -16,17 +16,20 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <sys/resource.h>
 
 namespace {
 
+// Nearest rank: the smallest value that at least this share of the values does not exceed.
 double percentile(QList<double> values, double share)
 {
     if (values.isEmpty())
         return 0;
     std::sort(values.begin(), values.end());
-    return values[qMin(values.size() - 1, qsizetype(share * values.size()))];
+    const qsizetype rank = qsizetype(std::ceil(share * values.size()));
+    return values[qBound(qsizetype(0), rank - 1, values.size() - 1)];
 }
 
 // Takes the time once an update of the window has been painted and flushed, when a picture
@@ -118,7 +121,8 @@ int main(int argc, char* argv[])
     SlideShow& show = form.slideShow();
     QObject::connect(&show, &SlideShow::imageDue, [&] {
         tickAt = now();
-        if (++tickCount == 1)
+        // The event loop is watched from the first tick on, after the show's start.
+        if (++tickCount == 2)
             probe.start();
         if (tickCount <= ticks + 1)
             return;

@@ -51,7 +51,6 @@ private slots:
     void wrapsAroundAndNamesEachImage();
     void damagedFileShowsBackgroundOnEveryRound();
     void skipsDirectoriesHiddenFilesAndFifos();
-    void survivesFolderRemovedDuringShow();
     void relativeFolderKeepsShowing();
     void hangingHelperLeavesWindowAnswering();
     void popupMenuStateMachine();
@@ -450,34 +449,6 @@ void tst_Show::skipsDirectoriesHiddenFilesAndFifos()
         captions.append(tickCaption());
     QCOMPARE(captions, QStringList(4, QStringLiteral("Slidewell - a.bmp")));
     QVERIFY(m_form->controls()->pictureImage->isVisible());
-}
-
-void tst_Show::survivesFolderRemovedDuringShow()
-{
-    writeImage(QStringLiteral("a.bmp"), 20, 20);
-    writeImage(QStringLiteral("b.bmp"), 20, 20);
-    play();
-    // The process sits in the show's folder; leave it so the folder can go.
-    QDir::setCurrent(QDir::tempPath());
-    QVERIFY(QDir(m_dir->path()).removeRecursively());
-    for (int i = 0; i < 4; ++i) {
-        m_form->Timer_Timer();
-        QVERIFY(m_form->controls()->pictureImage->isHidden());
-    }
-    QVERIFY(m_answers.messages.isEmpty());
-    QVERIFY(m_form->slideShow().isTicking());
-
-    QVERIFY(QDir().mkpath(m_dir->path()));
-    writeImage(QStringLiteral("c.bmp"), 20, 20);
-    m_form->Timer_Timer();
-    m_form->Timer_Timer();
-    QCOMPARE(tickCaption(), QStringLiteral("Slidewell - c.bmp"));
-    QVERIFY(m_form->controls()->pictureImage->isVisible());
-
-    m_answers.choices = { 1 };
-    m_form->Form_MouseDown(2);
-    QVERIFY(m_form->controls()->Frame->isVisible());
-    QVERIFY(m_answers.messages.isEmpty());
 }
 
 void tst_Show::relativeFolderKeepsShowing()
