@@ -133,8 +133,6 @@ bool MetafileRenderer::start(const QString& path, const QSize& pixelSize)
 
 void MetafileRenderer::cancel() { releaseHelper(); }
 
-bool MetafileRenderer::isRunning() const { return m_deadline.isActive(); }
-
 void MetafileRenderer::readPixels()
 {
     m_pixels += m_helper->readAllStandardOutput();

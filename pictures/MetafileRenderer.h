@@ -43,7 +43,6 @@ public:
     bool start(const QString& path, const QSize& pixelSize);
     // Kills the helper of the drawing under way, if any; no finished() follows for it.
     void cancel();
-    bool isRunning() const;
 
     QString errorString() const { return m_errorString; }
 
