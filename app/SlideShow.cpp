@@ -3,8 +3,12 @@
 
 #include "platform/RuntimeError.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QPointer>
+#include <QThreadPool>
 
+#include <memory>
 #include <utility>
 
 namespace {
@@ -17,6 +21,7 @@ SlideShow::SlideShow(ShowLoader::Mode mode, std::function<ClientArea()> clientAr
     : QObject(parent)
     , m_clientArea(std::move(clientArea))
     , m_startDirectory(QDir::currentPath())
+    , m_mode(mode)
     , m_loader(mode)
 {
     m_timer.setInterval(3000);
@@ -34,6 +39,8 @@ QString SlideShow::absoluteFolder(const QString& folderText) const
 
 QString SlideShow::search(const QString& folder, const QString& pattern)
 {
+    ++m_listGeneration;
+    m_listing = false;
     m_folder = folder.endsWith(u'/') ? folder : folder + u'/';
     m_pattern = pattern;
     const DirectorySearch::Result found = m_search.first(m_folder + m_pattern);
@@ -65,7 +72,7 @@ void SlideShow::enableTimer()
 
 void SlideShow::showNext()
 {
-    if (m_tickWaits) {
+    if (m_tickWaits || m_listing) {
         m_tickDropped = true;
         return;
     }
@@ -92,8 +99,39 @@ void SlideShow::advance()
     // When the folder has gone or holds no match any more, the name stays empty and every tick
     // searches again, so the show resumes when files reappear.
     m_currentImageFile = m_search.next();
-    if (m_currentImageFile.isEmpty())
+    if (!m_currentImageFile.isEmpty())
+        return;
+    if (m_mode == ShowLoader::Mode::Inline) {
         m_currentImageFile = m_search.first(m_folder + m_pattern).name;
+        return;
+    }
+    // The folder is listed again on a thread of the pool: on a slow network folder that takes
+    // as long as reading a picture. Meanwhile ticks are dropped, since no name is due yet.
+    m_listing = true;
+    QThreadPool::globalInstance()->start(
+        [self = QPointer<SlideShow>(this), generation = m_listGeneration,
+            pathPattern = m_folder + m_pattern] {
+            auto search = std::make_shared<DirectorySearch>();
+            const QString first = search->first(pathPattern).name;
+            QMetaObject::invokeMethod(
+                QCoreApplication::instance(),
+                [self, generation, search, first] {
+                    if (self)
+                        self->listed(generation, *search, first);
+                },
+                Qt::QueuedConnection);
+        });
+}
+
+void SlideShow::listed(quint64 generation, const DirectorySearch& search, const QString& first)
+{
+    if (generation != m_listGeneration)
+        return;
+    m_listing = false;
+    m_search = search;
+    m_currentImageFile = first;
+    if (!m_tickWaits)
+        readAhead();
 }
 
 void SlideShow::loaded(const LoadedPicture& picture)
@@ -118,7 +156,7 @@ void SlideShow::loaded(const LoadedPicture& picture)
 
 void SlideShow::readAhead()
 {
-    if (m_state != State::Running || m_loading || m_currentImageFile.isEmpty())
+    if (m_state != State::Running || m_loading || m_listing || m_currentImageFile.isEmpty())
         return;
     m_aheadArea = m_clientArea();
     m_loading = m_folder + m_currentImageFile;

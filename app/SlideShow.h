@@ -62,12 +62,14 @@ signals:
 
 private:
     void advance();
+    void listed(quint64 generation, const DirectorySearch& search, const QString& first);
     void loaded(const LoadedPicture& picture);
     void readAhead();
     void dropLoads();
 
     std::function<ClientArea()> m_clientArea;
     QString m_startDirectory;
+    ShowLoader::Mode m_mode;
     ShowLoader m_loader;
     QTimer m_timer;
     DirectorySearch m_search;
@@ -75,6 +77,9 @@ private:
     QString m_pattern;
     QString m_currentImageFile;
     State m_state = State::Idle;
+    // The folder is being listed again for a new round; a new search drops that listing.
+    bool m_listing = false;
+    quint64 m_listGeneration = 0;
 
     // What the loader is busy with: the path, and whether a tick waits for it.
     std::optional<QString> m_loading;

@@ -79,9 +79,10 @@ for scenario in $scenarios; do
             "$bench" --format EMF --delay 1 --ticks 1 --stop-after 500 "$dir"
         ;;
     slow)
-        # Every open of a picture takes 3 s (strace delays them); Stop comes while one opens.
+        # Every open of a picture or of the folder takes 3 s (strace delays them); Stop comes
+        # while a picture opens.
         dir=$(folder slow "$images/jpeg-2mp.jpg" 3)
-        paths=()
+        paths=(-P "$dir")
         for file in "$dir"/*; do paths+=(-P "$file" -P "$(readlink "$file")"); done
         run "pictures that take 3 s to open" strace -f -qq --seccomp-bpf -o /dev/null "${paths[@]}" \
             -e trace=openat -e inject=openat:delay_enter=3s \
