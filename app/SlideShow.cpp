@@ -10,6 +10,7 @@
 namespace {
 
 constexpr int pathNotFound = 76;
+constexpr qsizetype historyLimit = 500;
 
 } // namespace
 
@@ -43,9 +44,17 @@ QString SlideShow::search(const QString& folder, const QString& pattern)
     return m_currentImageFile;
 }
 
+void SlideShow::setSearchOptions(bool subfolders, bool shuffled)
+{
+    m_search.setSubfolders(subfolders);
+    m_search.setShuffled(shuffled);
+}
+
 void SlideShow::begin()
 {
     dropLoads();
+    m_history.clear();
+    m_stepped.clear();
     m_state = State::Running;
 }
 
@@ -69,18 +78,56 @@ void SlideShow::showNext()
         m_tickDropped = true;
         return;
     }
-    const QString name = m_currentImageFile;
+    QString name;
+    if (!m_stepped.isEmpty()) {
+        name = m_stepped.takeLast();
+    } else {
+        name = m_currentImageFile;
+        advance();
+    }
+    m_history.append(name);
+    if (m_history.size() > historyLimit)
+        m_history.removeFirst();
+    present(name);
+}
+
+void SlideShow::skipForward()
+{
+    m_tickWaits = false;
+    m_tickDropped = false;
+    restartTimer();
+    showNext();
+}
+
+void SlideShow::skipBack()
+{
+    if (m_history.size() < 2)
+        return;
+    restartTimer();
+    m_stepped.append(m_history.takeLast());
+    present(m_history.last());
+}
+
+void SlideShow::restartTimer()
+{
+    if (m_timer.isActive())
+        m_timer.start();
+}
+
+void SlideShow::present(const QString& name)
+{
     const QString path = m_folder + name;
-    advance();
     emit imageDue(name);
     const ClientArea area = m_clientArea();
     m_tickWaits = true;
+    m_dueReadAhead = false;
     // The picture read ahead is under way for this very name and size: the tick waits for it.
     if (m_loading == path && m_aheadArea == area)
         return;
     std::optional<LoadedPicture> reuse;
     if (m_ahead && m_ahead->path == path && m_ahead->area == area)
         reuse = std::move(m_ahead);
+    m_dueReadAhead = reuse.has_value();
     m_ahead.reset();
     m_loader.cancel();
     m_loading = path;
