@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QTimer>
+#include <QWindow>
 
 namespace {
 
@@ -132,8 +133,17 @@ SlidewellForm::SlidewellForm(const QStringList& arguments, FormServices services
         [this](Qt::MouseButton button) { pictureImage_MouseDown(buttonCode(button)); });
 
     Form_Load();
-    if (parseCommandLine(m_arguments).play)
-        QTimer::singleShot(0, this, &SlidewellForm::playButton_Click);
+    if (parseCommandLine(m_arguments).play) {
+        // A window manager takes a change to full screen only from a window it has mapped.
+        auto* exposed = new QTimer(this);
+        connect(exposed, &QTimer::timeout, this, [this, exposed] {
+            if (windowHandle() && windowHandle()->isExposed()) {
+                exposed->deleteLater();
+                playButton_Click();
+            }
+        });
+        exposed->start(20);
+    }
 }
 
 SlidewellForm::~SlidewellForm() = default;

@@ -43,6 +43,9 @@ bool suspendX11(bool suspend)
     if (!display || !XScreenSaverQueryExtension(display, &event, &error))
         return false;
     XScreenSaverSuspend(display, suspend ? True : False);
+    // A show that starts while the screen is blanked brings it back.
+    if (suspend)
+        XResetScreenSaver(display);
     XFlush(display);
     return true;
 }

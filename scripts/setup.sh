@@ -15,7 +15,7 @@ if [[ "${1:-}" == "--test" ]]; then
     packages+=(
         clang clang-format libclang-rt-14-dev xvfb openbox xdotool x11-utils xclip
         libjpeg-turbo-progs feh dpkg-dev lintian desktop-file-utils appstream file strace
-        dbus python3-dbus libxfixes-dev
+        dbus python3-dbus python3-gi libxfixes-dev
     )
 fi
 
