@@ -99,6 +99,8 @@ SlidewellForm::SlidewellForm(const QStringList& arguments, FormServices services
     // The name stays readable on any picture: light letters with a dark shadow.
     ui->fileNameLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
     ui->fileNameLabel->setStyleSheet(QStringLiteral("color: white"));
+    // The desktop's own size, not the panel's: the panel's font may be shrunk to fit its controls.
+    ui->fileNameLabel->setFont(QApplication::font());
     auto* shadow = new QGraphicsDropShadowEffect(ui->fileNameLabel);
     shadow->setColor(Qt::black);
     shadow->setOffset(1, 1);

@@ -332,6 +332,7 @@ void tst_Show::fullScreenShowAndStop()
     const QSize startupSize = form.size();
     const QString caption = form.windowTitle();
     form.controls()->imageDelayComboBox->setCurrentText(QStringLiteral("3"));
+    form.controls()->showFileNamesMenu->setChecked(true);
     play(QStringLiteral("3"), true);
     QVERIFY(m_answers.messages.isEmpty());
     QVERIFY(form.windowState().testFlag(Qt::WindowFullScreen));
@@ -344,6 +345,11 @@ void tst_Show::fullScreenShowAndStop()
         QRect(0, 0, screen.width(), qRound(screen.width() / 4.0)));
     QCOMPARE(form.controls()->pictureImage->picture().pixelColor(10, 10), QColor(Qt::green));
     QCOMPARE(tickCaption(), caption);
+    // The name at the bottom-left instead.
+    QLabel* name = form.controls()->fileNameLabel;
+    QVERIFY(name->isVisible());
+    QCOMPARE(name->text(), QStringLiteral("wide.bmp"));
+    QCOMPARE(name->geometry().bottomLeft(), QPoint(8, screen.height() - 9));
 
     m_answers.choices = { 1 };
     form.Form_MouseDown(2);
@@ -352,6 +358,7 @@ void tst_Show::fullScreenShowAndStop()
     QTRY_COMPARE(form.size(), startupSize);
     QCOMPARE(form.BackColor(), VbColor::windowBackground);
     QVERIFY(form.controls()->pictureImage->isHidden());
+    QVERIFY(name->isHidden());
     QVERIFY(form.controls()->Frame->isVisible());
     QVERIFY(form.menuBar()->isVisible());
     QVERIFY(!form.slideShow().isTicking());
@@ -434,15 +441,20 @@ void tst_Show::damagedFileShowsBackgroundOnEveryRound()
     damaged.write("BM this is no bitmap");
     damaged.close();
     writeImage(QStringLiteral("3.bmp"), 20, 20);
+    // Fading: the picture after a failed one simply appears, the next one read ahead fades in.
+    startForm().controls()->fadeBetweenPicturesMenu->setChecked(true);
     play();
     ImageControl* picture = m_form->controls()->pictureImage;
+    ImageControl* fading = m_form->controls()->fadingPicture;
     for (int round = 0; round < 2; ++round) {
         QCOMPARE(tickCaption(), QStringLiteral("Slidewell - 2.bmp"));
         QVERIFY(picture->isHidden());
         QVERIFY(picture->picture().isNull());
         QCOMPARE(tickCaption(), QStringLiteral("Slidewell - 3.bmp"));
         QVERIFY(picture->isVisible());
+        QVERIFY(fading->isHidden());
         QCOMPARE(tickCaption(), QStringLiteral("Slidewell - 1.bmp"));
+        QVERIFY(fading->isVisible());
     }
     QVERIFY(m_answers.messages.isEmpty());
 }
