@@ -254,7 +254,8 @@ void SlidewellForm::keyPressEvent(QKeyEvent* event)
             return stopShow();
         break;
     case Qt::Key_Space:
-        if (plain)
+        // A held key would pause and resume over and over.
+        if (plain && !event->isAutoRepeat())
             return m_show.state() == SlideShow::State::Paused ? resumeShow() : pauseShow();
         break;
     case Qt::Key_Right:
