@@ -13,9 +13,20 @@ ImageControl::ImageControl(QWidget* parent)
 void ImageControl::setPicture(QImage picture)
 {
     m_picture = std::move(picture);
+    updateOpaque();
+}
+
+void ImageControl::setOpacity(qreal opacity)
+{
+    m_opacity = opacity;
+    updateOpaque();
+}
+
+void ImageControl::updateOpaque()
+{
     // A picture with transparent parts (icons, metafiles) lets the show's colour through, so only
     // an opaque one may skip the background below it.
-    setAttribute(Qt::WA_OpaquePaintEvent, !m_picture.hasAlphaChannel());
+    setAttribute(Qt::WA_OpaquePaintEvent, !m_picture.hasAlphaChannel() && m_opacity >= 1);
     update();
 }
 
@@ -26,6 +37,7 @@ void ImageControl::paintEvent(QPaintEvent*)
     QPainter painter(this);
     // The picture is decoded close to its displayed size, so bilinear filtering is enough.
     painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.setOpacity(m_opacity);
     painter.drawImage(rect(), m_picture);
 }
 

@@ -15,6 +15,8 @@ public:
     const QImage& picture() const { return m_picture; }
     // Takes the new picture and releases the previous one; an empty image clears the control.
     void setPicture(QImage picture);
+    // Below 1 the picture lets what lies beneath it show through (a fade).
+    void setOpacity(qreal opacity);
 
 signals:
     void mousePressed(Qt::MouseButton button);
@@ -24,5 +26,8 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
 
 private:
+    void updateOpaque();
+
     QImage m_picture;
+    qreal m_opacity = 1;
 };

@@ -14,6 +14,7 @@
 namespace {
 
 constexpr int pathNotFound = 76;
+constexpr qsizetype historyLimit = 500;
 
 } // namespace
 
@@ -50,9 +51,17 @@ QString SlideShow::search(const QString& folder, const QString& pattern)
     return m_currentImageFile;
 }
 
+void SlideShow::setSearchOptions(bool subfolders, bool shuffled)
+{
+    m_search.setSubfolders(subfolders);
+    m_search.setShuffled(shuffled);
+}
+
 void SlideShow::begin()
 {
     dropLoads();
+    m_history.clear();
+    m_stepped.clear();
     m_state = State::Running;
 }
 
@@ -76,18 +85,56 @@ void SlideShow::showNext()
         m_tickDropped = true;
         return;
     }
-    const QString name = m_currentImageFile;
+    QString name;
+    if (!m_stepped.isEmpty()) {
+        name = m_stepped.takeLast();
+    } else {
+        name = m_currentImageFile;
+        advance();
+    }
+    m_history.append(name);
+    if (m_history.size() > historyLimit)
+        m_history.removeFirst();
+    present(name);
+}
+
+void SlideShow::skipForward()
+{
+    m_tickWaits = false;
+    m_tickDropped = false;
+    restartTimer();
+    showNext();
+}
+
+void SlideShow::skipBack()
+{
+    if (m_history.size() < 2)
+        return;
+    restartTimer();
+    m_stepped.append(m_history.takeLast());
+    present(m_history.last());
+}
+
+void SlideShow::restartTimer()
+{
+    if (m_timer.isActive())
+        m_timer.start();
+}
+
+void SlideShow::present(const QString& name)
+{
     const QString path = m_folder + name;
-    advance();
     emit imageDue(name);
     const ClientArea area = m_clientArea();
     m_tickWaits = true;
+    m_dueReadAhead = false;
     // The picture read ahead is under way for this very name and size: the tick waits for it.
     if (m_loading == path && m_aheadArea == area)
         return;
     std::optional<LoadedPicture> reuse;
     if (m_ahead && m_ahead->path == path && m_ahead->area == area)
         reuse = std::move(m_ahead);
+    m_dueReadAhead = reuse.has_value();
     m_ahead.reset();
     m_loader.cancel();
     m_loading = path;
@@ -105,13 +152,14 @@ void SlideShow::advance()
         m_currentImageFile = m_search.first(m_folder + m_pattern).name;
         return;
     }
-    // The folder is listed again on a thread of the pool: on a slow network folder that takes
-    // as long as reading a picture. Meanwhile ticks are dropped, since no name is due yet.
+    // The folder is listed again on a thread of the pool: on a slow network folder or a large tree
+    // that takes as long as reading a picture. Meanwhile ticks are dropped, since no name is due
+    // yet. The new search keeps the show's options and the order of the round that ended.
     m_listing = true;
     QThreadPool::globalInstance()->start(
         [self = QPointer<SlideShow>(this), generation = m_listGeneration,
-            pathPattern = m_folder + m_pattern] {
-            auto search = std::make_shared<DirectorySearch>();
+            pathPattern = m_folder + m_pattern,
+            search = std::make_shared<DirectorySearch>(m_search)] {
             const QString first = search->first(pathPattern).name;
             QMetaObject::invokeMethod(
                 QCoreApplication::instance(),

@@ -30,6 +30,8 @@ public:
     // Starts the folder search in the absolute folder; the first name, empty when nothing
     // matches or the folder does not exist. Throws RuntimeError when the folder cannot be read.
     QString search(const QString& folder, const QString& pattern);
+    // How the searches that follow list the folder: with its subfolders, in a random order.
+    void setSearchOptions(bool subfolders, bool shuffled);
     QString folder() const { return m_folder; }
     QString currentImageFile() const { return m_currentImageFile; }
 
@@ -47,6 +49,12 @@ public:
     // comes while the previous tick's picture is still loading is dropped, and that picture then
     // gets a full interval once it is shown.
     void showNext();
+    // The keys: the next picture now, or the one shown before the current one, even while a
+    // picture is still loading; a running timer starts its interval again.
+    void skipForward();
+    void skipBack();
+    // Whether the picture due at the last step had been read ahead: it is shown at once.
+    bool dueWasReadAhead() const { return m_dueReadAhead; }
     void pause();
     // Running again; the caller shows the next picture at once.
     void resume();
@@ -63,6 +71,8 @@ signals:
 private:
     void advance();
     void listed(quint64 generation, const DirectorySearch& search, const QString& first);
+    void present(const QString& name);
+    void restartTimer();
     void loaded(const LoadedPicture& picture);
     void readAhead();
     void dropLoads();
@@ -88,4 +98,10 @@ private:
     ClientArea m_aheadArea;
     // The next picture, read ahead.
     std::optional<LoadedPicture> m_ahead;
+    bool m_dueReadAhead = false;
+
+    // The names shown, the current one last (at most historyLimit), and those stepped back over,
+    // the nearest last.
+    QStringList m_history;
+    QStringList m_stepped;
 };

@@ -11,15 +11,19 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QGraphicsDropShadowEffect>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QTimer>
+#include <QWindow>
 
 namespace {
 
 // The design's client area below the menu bar.
 constexpr int designClientWidth = 4665;
 constexpr int designClientHeight = 3690;
+constexpr int fadeMilliseconds = 400;
 
 void paintBackground(QWidget* widget, qint32 color)
 {
@@ -88,7 +92,30 @@ SlidewellForm::SlidewellForm(const QStringList& arguments, FormServices services
     connect(&m_show, &SlideShow::imageDue, this, [this](const QString& name) {
         if (!ui->fullScreenOptionButton->isChecked())
             setWindowTitle(QStringLiteral("Slidewell - ") + name);
+        showFileName(name);
     });
+    ui->fadingPicture->hide();
+    ui->fileNameLabel->hide();
+    // The name stays readable on any picture: light letters with a dark shadow.
+    ui->fileNameLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
+    ui->fileNameLabel->setStyleSheet(QStringLiteral("color: white"));
+    // The desktop's own size, not the panel's: the panel's font may be shrunk to fit its controls.
+    ui->fileNameLabel->setFont(QApplication::font());
+    auto* shadow = new QGraphicsDropShadowEffect(ui->fileNameLabel);
+    shadow->setColor(Qt::black);
+    shadow->setOffset(1, 1);
+    shadow->setBlurRadius(4);
+    ui->fileNameLabel->setGraphicsEffect(shadow);
+    ui->fadingPicture->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_fade.setStartValue(0.0);
+    m_fade.setEndValue(1.0);
+    m_fade.setDuration(fadeMilliseconds);
+    connect(&m_fade, &QVariantAnimation::valueChanged, this,
+        [this](const QVariant& value) { ui->pictureImage->setOpacity(value.toReal()); });
+    connect(&m_fade, &QVariantAnimation::finished, this, &SlidewellForm::endFade);
+    for (const auto& [option, name] : showOptions())
+        connect(option, &QAction::triggered, this,
+            [this, option = option, name = name] { saveShowOption(option, name); });
     connect(&m_show, &SlideShow::imageReady, this, &SlidewellForm::showPicture);
     connect(&m_show, &SlideShow::imageFailed, this, &SlidewellForm::ResetPictureImage);
     connect(ui->exitButton, &QPushButton::clicked, this, &SlidewellForm::exitButton_Click);
@@ -108,6 +135,17 @@ SlidewellForm::SlidewellForm(const QStringList& arguments, FormServices services
         [this](Qt::MouseButton button) { pictureImage_MouseDown(buttonCode(button)); });
 
     Form_Load();
+    if (parseCommandLine(m_arguments).play) {
+        // A window manager takes a change to full screen only from a window it has mapped.
+        auto* exposed = new QTimer(this);
+        connect(exposed, &QTimer::timeout, this, [this, exposed] {
+            if (windowHandle() && windowHandle()->isExposed()) {
+                exposed->deleteLater();
+                playButton_Click();
+            }
+        });
+        exposed->start(20);
+    }
 }
 
 SlidewellForm::~SlidewellForm() = default;
@@ -155,6 +193,7 @@ void SlidewellForm::exitMenu_Click() { QApplication::exit(0); }
 void SlidewellForm::SetMenusVisible(bool visible)
 {
     ui->fileMenu->menuAction()->setVisible(visible);
+    ui->showMenu->menuAction()->setVisible(visible);
     ui->helpMenu->menuAction()->setVisible(visible);
     menuBar()->setVisible(visible);
 }
@@ -200,4 +239,43 @@ void SlidewellForm::mousePressEvent(QMouseEvent* event)
 {
     Form_MouseDown(buttonCode(event->button()));
     QMainWindow::mousePressEvent(event);
+}
+
+void SlidewellForm::keyPressEvent(QKeyEvent* event)
+{
+    if (m_show.state() == SlideShow::State::Idle) {
+        QMainWindow::keyPressEvent(event);
+        return;
+    }
+    const bool plain = !(event->modifiers() & ~Qt::KeypadModifier);
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        if (plain)
+            return stopShow();
+        break;
+    case Qt::Key_Space:
+        // A held key would pause and resume over and over.
+        if (plain && !event->isAutoRepeat())
+            return m_show.state() == SlideShow::State::Paused ? resumeShow() : pauseShow();
+        break;
+    case Qt::Key_Right:
+    case Qt::Key_PageDown:
+        if (plain)
+            return m_show.skipForward();
+        break;
+    case Qt::Key_Left:
+    case Qt::Key_PageUp:
+        if (plain)
+            return m_show.skipBack();
+        break;
+    case Qt::Key_Menu:
+        return openPopupMenu(mapToGlobal(rect().center()));
+    case Qt::Key_F10:
+        if (event->modifiers() == Qt::ShiftModifier)
+            return openPopupMenu(mapToGlobal(rect().center()));
+        break;
+    default:
+        break;
+    }
+    QMainWindow::keyPressEvent(event);
 }

@@ -2,11 +2,14 @@
 #pragma once
 
 #include "app/FormServices.h"
+#include "app/PointerHider.h"
 #include "app/SlideShow.h"
 #include "controls/clsStyle.h"
 #include "platform/RuntimeError.h"
+#include "platform/ScreenSaverInhibitor.h"
 
 #include <QMainWindow>
+#include <QVariantAnimation>
 
 #include <memory>
 #include <optional>
@@ -87,15 +90,30 @@ public:
     // The show's sequencing: its timer, folder search, state and loading.
     SlideShow& slideShow() { return m_show; }
 
+    // Whether the screen saver is held off and the pointer hidden: for tests.
+    bool holdsScreenSaver() const { return m_screenSaver.isHeld(); }
+    const PointerHider& pointerHider() const { return m_pointerHider; }
+
 protected:
     void mousePressEvent(QMouseEvent* event) override;
+    // The show's keys; outside a show keys do what they always did.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     void fitFontToDesign();
     // The one message box for unexpected errors: "Error occurred: " and the description.
     void reportError(const RuntimeError& error);
     void showPicture(const FittedPicture& picture);
+    void showFileName(const QString& name);
+    void endFade();
     void rebuildPopupMenu();
+    void openPopupMenu(const QPoint& at);
+    void stopShow();
+    void pauseShow();
+    void resumeShow();
+    // The Show menu's options, each with the name of its stored value.
+    QList<std::pair<QAction*, QString>> showOptions() const;
+    void saveShowOption(const QAction* option, const QString& name);
 
     std::unique_ptr<Ui::SlidewellForm> ui;
     FormServices m_services;
@@ -111,6 +129,9 @@ private:
     qint32 idleImageWidth = 0;
     qint32 idleImageHeight = 0;
     SlideShow m_show;
+    ScreenSaverInhibitor m_screenSaver;
+    PointerHider m_pointerHider;
+    QVariantAnimation m_fade;
 
     qint32 m_backColor;
     qint32 m_swatchColor;

@@ -7,6 +7,7 @@
 #include "settings/RegistryToolModule.h"
 #include "ui_SlidewellForm.h"
 
+#include <QAction>
 #include <QScreen>
 
 #include <algorithm>
@@ -72,6 +73,29 @@ void SlidewellForm::LoadSettings()
         const int index = ui->imageFileFormatComboBox->findText(text, Qt::MatchFixedString);
         if (index >= 0)
             ui->imageFileFormatComboBox->setCurrentIndex(index);
+    }
+
+    // The Show menu's options: off unless stored as on.
+    for (const auto& [option, name] : showOptions())
+        option->setChecked(readSetting(name).toLower() == QLatin1String("true"));
+}
+
+QList<std::pair<QAction*, QString>> SlidewellForm::showOptions() const
+{
+    return { { ui->shuffleMenu, QStringLiteral("shuffle") },
+        { ui->includeSubfoldersMenu, QStringLiteral("includeSubfolders") },
+        { ui->centrePicturesMenu, QStringLiteral("centrePictures") },
+        { ui->showFileNamesMenu, QStringLiteral("showFileNames") },
+        { ui->fadeBetweenPicturesMenu, QStringLiteral("fadeBetweenPictures") } };
+}
+
+// Written only when the user changes it, so a user who never does keeps the file as it was.
+void SlidewellForm::saveShowOption(const QAction* option, const QString& name)
+{
+    try {
+        writeSetting(name, option->isChecked() ? QStringLiteral("True") : QStringLiteral("False"));
+    } catch (const RuntimeError& error) {
+        reportError(error);
     }
 }
 

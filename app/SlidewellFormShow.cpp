@@ -56,6 +56,8 @@ void SlidewellForm::playButton_Click()
     }
     try {
         const QString showFolder = AddTrailingBackslash(m_show.absoluteFolder(folder));
+        m_show.setSearchOptions(
+            ui->includeSubfoldersMenu->isChecked(), ui->shuffleMenu->isChecked());
         if (m_show.search(showFolder, GetFilePattern()).isEmpty()) {
             m_services.messageBox(this,
                 QStringLiteral("The folder selected does not contain any ")
@@ -141,6 +143,10 @@ void SlidewellForm::StartShow(qint32 interval)
     SaveSettings();
     ShowNextImage();
     m_show.enableTimer();
+    // The show's keys reach the window itself, the settings' controls being hidden.
+    setFocus();
+    m_screenSaver.hold(QStringLiteral("Showing pictures"));
+    m_pointerHider.setActive(ui->fullScreenOptionButton->isChecked());
 }
 
 void SlidewellForm::Timer_Timer() { ShowNextImage(); }
@@ -150,13 +156,52 @@ void SlidewellForm::ShowNextImage() { m_show.showNext(); }
 
 void SlidewellForm::showPicture(const FittedPicture& picture)
 {
+    // A picture read ahead fades in over the one on screen; one that kept the show waiting, or
+    // one after a failure, simply appears.
+    endFade();
+    const bool fade = ui->fadeBetweenPicturesMenu->isChecked() && m_show.dueWasReadAhead()
+        && ui->pictureImage->isVisible();
+    if (fade) {
+        ui->fadingPicture->setPicture(ui->pictureImage->picture());
+        ui->fadingPicture->setGeometry(ui->pictureImage->geometry());
+        ui->fadingPicture->show();
+        ui->pictureImage->setOpacity(0);
+    }
     ui->pictureImage->setPicture(picture.image);
     ui->pictureImage->resize(picture.size);
+    if (ui->centrePicturesMenu->isChecked())
+        ui->pictureImage->move((ui->surface->width() - picture.size.width()) / 2,
+            (ui->surface->height() - picture.size.height()) / 2);
+    else
+        ui->pictureImage->move(0, 0);
     ui->pictureImage->show();
+    if (fade)
+        m_fade.start();
+}
+
+void SlidewellForm::endFade()
+{
+    m_fade.stop();
+    ui->pictureImage->setOpacity(1);
+    ui->fadingPicture->hide();
+    ui->fadingPicture->setPicture(QImage());
+}
+
+void SlidewellForm::showFileName(const QString& name)
+{
+    if (!ui->showFileNamesMenu->isChecked() || !ui->fullScreenOptionButton->isChecked())
+        return;
+    constexpr int margin = 8;
+    ui->fileNameLabel->setText(name);
+    ui->fileNameLabel->adjustSize();
+    ui->fileNameLabel->move(margin, ui->surface->height() - ui->fileNameLabel->height() - margin);
+    ui->fileNameLabel->raise();
+    ui->fileNameLabel->show();
 }
 
 void SlidewellForm::ResetPictureImage()
 {
+    endFade();
     ui->pictureImage->hide();
     // The hidden picture is released now.
     ui->pictureImage->setPicture(QImage());
@@ -176,54 +221,74 @@ void SlidewellForm::pictureImage_MouseDown(int button)
         ShowPopupMenu();
 }
 
-void SlidewellForm::ShowPopupMenu()
+void SlidewellForm::ShowPopupMenu() { openPopupMenu(m_services.cursorPos()); }
+
+void SlidewellForm::openPopupMenu(const QPoint& at)
 {
     // Outside a show there is no menu, and nothing opens.
     if (!popupMenuHandle)
         return;
     const QList<PopupMenuItem> items = *popupMenuHandle;
     // The timer keeps running while the menu is open.
-    const int choice = m_services.trackPopupMenu(this, items, m_services.cursorPos());
-    switch (choice) {
-    case StopItem: {
-        // The timer stops, and a picture still loading is dropped (a metafile's helper killed).
-        m_show.stop();
-        ResetPictureImage();
-        DestroyPopupMenu();
-        windowStyle.setTitlebar(true);
-        if (windowState() & (Qt::WindowFullScreen | Qt::WindowMaximized | Qt::WindowMinimized)) {
-            const QSize normalSize = normalGeometry().size();
-            setWindowState(Qt::WindowNoState);
-            if (normalSize.isValid())
-                awaitSize(this, normalSize);
-        }
-        ui->Frame->show();
-        setBackColor(startupBackColor);
-        // A failed save must not leave the window half restored: finish first, then report.
-        std::optional<RuntimeError> failure;
-        try {
-            SaveWindowSize();
-        } catch (const RuntimeError& error) {
-            failure = error;
-        }
-        RestoreWindowSize();
-        SetMenusVisible(true);
-        if (failure)
-            reportError(*failure);
+    switch (m_services.trackPopupMenu(this, items, at)) {
+    case StopItem:
+        stopShow();
         break;
-    }
     case PauseItem:
-        m_show.pause();
-        rebuildPopupMenu();
+        pauseShow();
         break;
     case ResumeItem:
-        m_show.resume();
-        rebuildPopupMenu();
-        ShowNextImage();
+        resumeShow();
         break;
     default:
         break;
     }
+}
+
+void SlidewellForm::stopShow()
+{
+    // The timer stops, and a picture still loading is dropped (a metafile's helper killed).
+    m_show.stop();
+    m_screenSaver.release();
+    m_pointerHider.setActive(false);
+    ResetPictureImage();
+    ui->fileNameLabel->hide();
+    DestroyPopupMenu();
+    windowStyle.setTitlebar(true);
+    if (windowState() & (Qt::WindowFullScreen | Qt::WindowMaximized | Qt::WindowMinimized)) {
+        const QSize normalSize = normalGeometry().size();
+        setWindowState(Qt::WindowNoState);
+        if (normalSize.isValid())
+            awaitSize(this, normalSize);
+    }
+    ui->Frame->show();
+    setBackColor(startupBackColor);
+    // A failed save must not leave the window half restored: finish first, then report.
+    std::optional<RuntimeError> failure;
+    try {
+        SaveWindowSize();
+    } catch (const RuntimeError& error) {
+        failure = error;
+    }
+    RestoreWindowSize();
+    SetMenusVisible(true);
+    if (failure)
+        reportError(*failure);
+}
+
+void SlidewellForm::pauseShow()
+{
+    m_show.pause();
+    m_screenSaver.release();
+    rebuildPopupMenu();
+}
+
+void SlidewellForm::resumeShow()
+{
+    m_show.resume();
+    m_screenSaver.hold(QStringLiteral("Showing pictures"));
+    rebuildPopupMenu();
+    ShowNextImage();
 }
 
 void SlidewellForm::reportError(const RuntimeError& error)

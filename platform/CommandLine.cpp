@@ -24,6 +24,8 @@ struct Option
 
 // One row per option; the usage text is made from this table.
 const Option options[] = {
+    { "--play", "[FOLDER]", "start the show at once, with the stored settings",
+        [](CommandLine& line) { line.play = true; } },
     { "--help", "", "print this help and exit", [](CommandLine& line) { line.output = usage(); } },
     { "--version", "", "print the version and exit",
         [](CommandLine& line) {
@@ -41,10 +43,10 @@ QString usage()
         text += QStringLiteral("       slidewell %1\n")
                     .arg(QStringLiteral("%1 %2").arg(option.name, option.argument).trimmed());
     text += QStringLiteral("Shows the pictures of a folder one after the other.\n\n"
-                           "  FOLDER      the folder to show, put into the folder box\n");
+                           "  FOLDER           the folder to show, put into the folder box\n");
     for (const Option& option : options)
         text += QStringLiteral("  %1%2\n")
-                    .arg(QStringLiteral("%1 %2").arg(option.name, option.argument), -12)
+                    .arg(QStringLiteral("%1 %2").arg(option.name, option.argument), -17)
                     .arg(option.help);
     return text;
 }

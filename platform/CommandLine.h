@@ -14,6 +14,8 @@ struct CommandLine
     // has already split and unquoted them), a file:// URI made a local path and a leading "~/"
     // expanded to the home folder.
     QString folderText;
+    // --play: the show starts at once, with the stored settings and the folder, if given.
+    bool play = false;
 };
 
 CommandLine parseCommandLine(const QStringList& arguments);

@@ -5,6 +5,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QFileInfo>
+#include <QRandomGenerator>
 
 #include <algorithm>
 #include <cerrno>
@@ -23,6 +24,18 @@ QString listingError(const QString& folder)
     return errno == ENOENT ? QString() : qt_error_string(errno);
 }
 
+// Deep enough for any collection sorted by hand, shallow enough to end a walk through a folder
+// mounted inside itself.
+constexpr int subfolderDepthLimit = 16;
+
+void sortByName(QStringList& names)
+{
+    std::sort(names.begin(), names.end(), [](const QString& a, const QString& b) {
+        const int byCase = a.compare(b, Qt::CaseInsensitive);
+        return byCase != 0 ? byCase < 0 : a < b;
+    });
+}
+
 } // namespace
 
 DirectorySearch::Result DirectorySearch::first(const QString& pathPattern)
@@ -30,30 +43,52 @@ DirectorySearch::Result DirectorySearch::first(const QString& pathPattern)
     m_names.clear();
     m_position = 0;
     const qsizetype slash = pathPattern.lastIndexOf(u'/');
-    const QString folder = slash < 0 ? QStringLiteral(".") : pathPattern.left(slash + 1);
+    const QString folder = slash < 0 ? QStringLiteral("./") : pathPattern.left(slash + 1);
     const QString pattern = pathPattern.mid(slash + 1);
     const QString error = listingError(folder);
     if (!error.isEmpty())
         return { QString(), error };
 
-    // Ordinary files only: no directories, no hidden files, no FIFOs, sockets or devices.
-    QDirIterator entries(folder, QDir::Files | QDir::NoDotAndDotDot);
+    collect(folder, QString(), pattern, 0);
+    if (m_shuffled) {
+        std::shuffle(m_names.begin(), m_names.end(), *QRandomGenerator::global());
+        if (m_names.size() > 1 && m_names.first() == m_last)
+            m_names.swapItemsAt(0, m_names.size() - 1);
+    }
+    return { next(), QString() };
+}
+
+void DirectorySearch::collect(
+    const QString& folder, const QString& relative, const QString& pattern, int depth)
+{
+    // Ordinary files only: no hidden files, no FIFOs, sockets or devices.
+    QStringList files;
+    QStringList folders;
+    QDirIterator entries(folder + relative,
+        QDir::Files | QDir::NoDotAndDotDot | (m_subfolders ? QDir::Dirs : QDir::Filters()));
     while (entries.hasNext()) {
         const QFileInfo entry = entries.nextFileInfo();
-        if (entry.isFile() && !entry.fileName().startsWith(u'.')
-            && matches(pattern, entry.fileName()))
-            m_names.append(entry.fileName());
+        if (entry.fileName().startsWith(u'.'))
+            continue;
+        if (entry.isFile() && matches(pattern, entry.fileName()))
+            files.append(entry.fileName());
+        else if (entry.isDir() && !entry.isSymLink() && depth < subfolderDepthLimit)
+            folders.append(entry.fileName());
     }
-    std::sort(m_names.begin(), m_names.end(), [](const QString& a, const QString& b) {
-        const int byCase = a.compare(b, Qt::CaseInsensitive);
-        return byCase != 0 ? byCase < 0 : a < b;
-    });
-    return { next(), QString() };
+    sortByName(files);
+    for (const QString& name : std::as_const(files))
+        m_names.append(relative + name);
+    sortByName(folders);
+    for (const QString& name : std::as_const(folders))
+        collect(folder, relative + name + u'/', pattern, depth + 1);
 }
 
 QString DirectorySearch::next()
 {
-    return m_position < m_names.size() ? m_names.at(m_position++) : QString();
+    if (m_position >= m_names.size())
+        return QString();
+    m_last = m_names.at(m_position++);
+    return m_last;
 }
 
 bool DirectorySearch::matches(const QString& pattern, const QString& name)

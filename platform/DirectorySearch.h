@@ -6,8 +6,8 @@
 
 // The show's folder search: started with a path pattern, it hands out the matching ordinary files
 // one name at a time. Names match the pattern by the Windows wildcard rules without regard to
-// case, and come in name order without regard to case. The listing is taken when the search
-// starts, so files added later are seen only when it starts again.
+// case, and come in name order without regard to case, or shuffled. The listing is taken when the
+// search starts, so files added later are seen only when it starts again.
 class DirectorySearch
 {
 public:
@@ -19,6 +19,14 @@ public:
         QString error;
     };
 
+    // Options of the searches that follow. With subfolders, names below the folder come after
+    // the folder's own files, folder by folder in name order, as paths relative to the folder;
+    // hidden folders and symbolic links to folders are left out, and the walk stops at a depth
+    // limit. Shuffled, each search hands out its names in a new random order, not starting with
+    // the name that the previous search handed out last.
+    void setSubfolders(bool on) { m_subfolders = on; }
+    void setShuffled(bool on) { m_shuffled = on; }
+
     // Starts a new search for "folder/pattern" and returns the first name (without the folder).
     Result first(const QString& pathPattern);
     // The next name of the current search, or empty text when there are no more.
@@ -28,6 +36,11 @@ public:
     static bool matches(const QString& pattern, const QString& name);
 
 private:
+    void collect(const QString& folder, const QString& relative, const QString& pattern, int depth);
+
     QStringList m_names;
     qsizetype m_position = 0;
+    QString m_last;
+    bool m_subfolders = false;
+    bool m_shuffled = false;
 };

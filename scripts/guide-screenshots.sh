@@ -88,6 +88,13 @@ e2e_until 5 more_windows_than "$popups" || e2e_fail "the Help menu did not open"
 shot help-menu $(frame_box "$window")
 xdotool key Escape
 
+# The Show menu, open.
+e2e_until 5 windows_back_to "$popups" || e2e_fail "the Help menu did not close"
+xdotool key --window "$window" alt+s
+e2e_until 5 more_windows_than "$popups" || e2e_fail "the Show menu did not open"
+shot show-menu $(frame_box "$window")
+xdotool key Escape
+
 # other_window: the program's visible window besides the main one (a dialog), as E2E_FOUND.
 other_window() {
     E2E_FOUND=$(xdotool search --onlyvisible --pid "$APP_PID" 2>/dev/null | grep -vx "$window" | head -n 1)

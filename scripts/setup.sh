@@ -6,6 +6,7 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build pkg-config git
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins libxcb1-dev libgl-dev
+    libx11-dev libxss-dev
     libemf2svg-dev libwmf-dev libuemf-dev libjpeg62-turbo-dev libgif-dev libgdk-pixbuf-2.0-dev
     libavif-dev libheif-dev qt6-image-formats-plugins
     fonts-dejavu-core
@@ -15,6 +16,7 @@ if [[ "${1:-}" == "--test" ]]; then
     packages+=(
         clang clang-format libclang-rt-14-dev xvfb openbox xdotool x11-utils xclip
         libjpeg-turbo-progs feh dpkg-dev lintian desktop-file-utils appstream file strace
+        dbus python3-dbus python3-gi libxfixes-dev
     )
 fi
 

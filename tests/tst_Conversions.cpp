@@ -183,6 +183,9 @@ void tst_Conversions::readsCommandLine_data()
                           << "Usage: slidewell [FOLDER]\n";
     QTest::newRow("version") << QStringList { "slidewell", "--version", "x" } << "x"
                              << "Slidewell 1.0.0\n";
+    QTest::newRow("play") << QStringList { "slidewell", "--play", "~/Pictures" }
+                          << QDir::homePath() + "/Pictures"
+                          << "";
     QTest::newRow("option not first") << QStringList { "slidewell", "a", "--help" } << "a --help"
                                       << "";
 }

@@ -116,6 +116,16 @@ void tst_DirectorySearch::listsRegularFilesByNameWithoutCase()
     QCOMPARE(search.next(), QString());
     QCOMPARE(allNames(search, dir.path() + QStringLiteral("/*.")), QStringList());
     QCOMPARE(allNames(search, dir.path() + QStringLiteral("/*.TXT")), QStringList({ "notes.txt" }));
+
+    // Subfolders after the folder's own files, folder by folder; hidden ones and links skipped.
+    QVERIFY(QDir(dir.path()).mkpath(QStringLiteral("sub/deeper")));
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral(".hidden")));
+    for (const char* name : { "sub/x.jpg", "sub/deeper/y.jpg", ".hidden/z.jpg" })
+        touch(dir.filePath(QString::fromLatin1(name)));
+    QVERIFY(QFile::link(dir.path(), dir.filePath(QStringLiteral("sub/loop"))));
+    search.setSubfolders(true);
+    QCOMPARE(allNames(search, dir.path() + QStringLiteral("/*.JP*")),
+        QStringList({ "A.JPG", "b.jpg", "c.jpeg", "d.jpg", "sub/x.jpg", "sub/deeper/y.jpg" }));
 }
 
 void tst_DirectorySearch::restartSeesChanges()
@@ -132,6 +142,21 @@ void tst_DirectorySearch::restartSeesChanges()
     QCOMPARE(search.next(), QStringLiteral("2.gif"));
     QCOMPARE(search.next(), QString());
     QCOMPARE(allNames(search, pattern), QStringList({ "1.gif", "2.gif", "3.gif" }));
+
+    // Shuffled: each round all the files once, in a new order, which the files found join.
+    for (int i = 4; i <= 12; ++i)
+        touch(dir.filePath(QString::number(i) + QStringLiteral(".gif")));
+    search.setShuffled(true);
+    const QStringList first = allNames(search, pattern);
+    QStringList sorted = first;
+    sorted.sort();
+    QCOMPARE(sorted, QDir(dir.path()).entryList({ QStringLiteral("*.gif") }));
+    touch(dir.filePath(QStringLiteral("13.gif")));
+    QStringList second = allNames(search, pattern);
+    QVERIFY(second.first() != first.last());
+    QCOMPARE(second.size(), 13);
+    QVERIFY(second.removeOne(QStringLiteral("13.gif")));
+    QVERIFY(second != first);
 }
 
 void tst_DirectorySearch::unreadableFolderIsAnError_data()

@@ -241,13 +241,21 @@ void tst_SettingsStore::settingsRoundTrip_data()
     QTest::addColumn<qint32>("color");
     QTest::addColumn<int>("format");
     QTest::addColumn<QStringList>("texts");
-    QTest::newRow("full screen, white, GIF")
+    // The Show menu's options that the user picks, and the values then stored.
+    QTest::addColumn<QStringList>("picked");
+    QTest::addColumn<QStringList>("options");
+    QTest::newRow("full screen, white, GIF, options picked")
         << QString::fromUtf8("/home/jürgen/写真 ") << "12" << true << qint32(0xFFFFFF) << 3
-        << QStringList { QString::fromUtf8("/home/jürgen/写真 "), "12", "full", "16777215", "GIF" };
-    QTest::newRow("adjustable, system colour, no format")
+        << QStringList { QString::fromUtf8("/home/jürgen/写真 "), "12", "full", "16777215", "GIF" }
+        << QStringList { "shuffle", "centrePictures", "fadeBetweenPictures", "shuffle",
+               "fadeBetweenPictures", "shuffle" }
+        << QStringList { "True", "<absent>", "True", "<absent>", "False" };
+    // Options never picked are never written: the file stays as it always was.
+    QTest::newRow("adjustable, system colour, no format, no options")
         << "/srv/a, b"
         << "2.5" << false << VbColor::windowBackground << -1
-        << QStringList { "/srv/a, b", "2.5", "adjustable", "-2147483629", "" };
+        << QStringList { "/srv/a, b", "2.5", "adjustable", "-2147483629", "" } << QStringList()
+        << QStringList(5, "<absent>");
 }
 
 void tst_SettingsStore::settingsRoundTrip()
@@ -258,6 +266,10 @@ void tst_SettingsStore::settingsRoundTrip()
     QFETCH(qint32, color);
     QFETCH(int, format);
     QFETCH(QStringList, texts);
+    QFETCH(QStringList, picked);
+    QFETCH(QStringList, options);
+    const QStringList optionNames { "shuffle", "includeSubfolders", "centrePictures",
+        "showFileNames", "fadeBetweenPictures" };
     {
         const auto form = newForm();
         Ui::SlidewellForm* ui = form->controls();
@@ -267,11 +279,15 @@ void tst_SettingsStore::settingsRoundTrip()
         form->setSwatchColor(color);
         ui->imageFileFormatComboBox->setCurrentIndex(format);
         form->SaveSettings();
+        for (const QString& name : picked)
+            form->findChild<QAction*>(name + "Menu")->trigger();
     }
     const QStringList names { "imageFolder", "imageDelayInSeconds", "screenSize", "backgroundColor",
         "fileFormat" };
     for (int i = 0; i < names.size(); ++i)
         QCOMPARE(stored(names[i]), texts[i]);
+    for (int i = 0; i < optionNames.size(); ++i)
+        QCOMPARE(stored(optionNames[i]), options[i]);
 
     const auto form = newForm();
     Ui::SlidewellForm* ui = form->controls();
@@ -280,6 +296,9 @@ void tst_SettingsStore::settingsRoundTrip()
     QCOMPARE(ui->fullScreenOptionButton->isChecked(), full);
     QCOMPARE(form->swatchColor(), color);
     QCOMPARE(ui->imageFileFormatComboBox->currentIndex(), format);
+    for (int i = 0; i < optionNames.size(); ++i)
+        QCOMPARE(form->findChild<QAction*>(optionNames[i] + "Menu")->isChecked(),
+            options[i] == QLatin1String("True"));
 }
 
 void tst_SettingsStore::windowSizeSavedOnlyForAdjustableWindow()

@@ -54,6 +54,7 @@ private slots:
     void relativeFolderKeepsShowing();
     void hangingHelperLeavesWindowAnswering();
     void popupMenuStateMachine();
+    void showKeys();
     void rightClickOnPictureOpensMenu();
     void stopWhilePausedRestoresWindow();
     void stopCompletesWhenSavingSizeFails();
@@ -331,6 +332,7 @@ void tst_Show::fullScreenShowAndStop()
     const QSize startupSize = form.size();
     const QString caption = form.windowTitle();
     form.controls()->imageDelayComboBox->setCurrentText(QStringLiteral("3"));
+    form.controls()->showFileNamesMenu->setChecked(true);
     play(QStringLiteral("3"), true);
     QVERIFY(m_answers.messages.isEmpty());
     QVERIFY(form.windowState().testFlag(Qt::WindowFullScreen));
@@ -343,6 +345,11 @@ void tst_Show::fullScreenShowAndStop()
         QRect(0, 0, screen.width(), qRound(screen.width() / 4.0)));
     QCOMPARE(form.controls()->pictureImage->picture().pixelColor(10, 10), QColor(Qt::green));
     QCOMPARE(tickCaption(), caption);
+    // The name at the bottom-left instead.
+    QLabel* name = form.controls()->fileNameLabel;
+    QVERIFY(name->isVisible());
+    QCOMPARE(name->text(), QStringLiteral("wide.bmp"));
+    QCOMPARE(name->geometry().bottomLeft(), QPoint(8, screen.height() - 9));
 
     m_answers.choices = { 1 };
     form.Form_MouseDown(2);
@@ -351,6 +358,7 @@ void tst_Show::fullScreenShowAndStop()
     QTRY_COMPARE(form.size(), startupSize);
     QCOMPARE(form.BackColor(), VbColor::windowBackground);
     QVERIFY(form.controls()->pictureImage->isHidden());
+    QVERIFY(name->isHidden());
     QVERIFY(form.controls()->Frame->isVisible());
     QVERIFY(form.menuBar()->isVisible());
     QVERIFY(!form.slideShow().isTicking());
@@ -362,11 +370,19 @@ void tst_Show::fitsEachImageToCurrentClientArea_data()
     QTest::addColumn<int>("pictureWidth");
     QTest::addColumn<int>("pictureHeight");
     QTest::addColumn<QSize>("shown");
+    QTest::addColumn<bool>("centred");
+    QTest::addColumn<QPoint>("origin");
     // The client area is 640 x 400 pixels: 9600 x 6000 twips.
-    QTest::newRow("400x300: band on the right") << 400 << 300 << QSize(533, 400);
-    QTest::newRow("1000x250: band below") << 1000 << 250 << QSize(640, 160);
-    QTest::newRow("16x16 enlarged") << 16 << 16 << QSize(400, 400);
-    QTest::newRow("same proportions fill") << 64 << 40 << QSize(640, 400);
+    QTest::newRow("400x300: band on the right")
+        << 400 << 300 << QSize(533, 400) << false << QPoint();
+    QTest::newRow("1000x250: band below") << 1000 << 250 << QSize(640, 160) << false << QPoint();
+    QTest::newRow("16x16 enlarged") << 16 << 16 << QSize(400, 400) << false << QPoint();
+    QTest::newRow("same proportions fill") << 64 << 40 << QSize(640, 400) << false << QPoint();
+    // Centred: two bands, equal to the pixel, where 107 pixels split as 53 and 54.
+    QTest::newRow("centred: bands left and right")
+        << 400 << 300 << QSize(533, 400) << true << QPoint(53, 0);
+    QTest::newRow("centred: bands above and below")
+        << 1000 << 250 << QSize(640, 160) << true << QPoint(0, 120);
 }
 
 void tst_Show::fitsEachImageToCurrentClientArea()
@@ -374,8 +390,11 @@ void tst_Show::fitsEachImageToCurrentClientArea()
     QFETCH(int, pictureWidth);
     QFETCH(int, pictureHeight);
     QFETCH(QSize, shown);
+    QFETCH(bool, centred);
+    QFETCH(QPoint, origin);
     writeImage(QStringLiteral("a.bmp"), 30, 30);
     writeImage(QStringLiteral("b.bmp"), pictureWidth, pictureHeight, Qt::blue);
+    startForm().controls()->centrePicturesMenu->setChecked(centred);
     play();
     // The user resizes the window during the show: the next image takes the new area.
     m_form->resize(640, 400);
@@ -384,7 +403,7 @@ void tst_Show::fitsEachImageToCurrentClientArea()
     m_form->Timer_Timer();
     ImageControl* picture = m_form->controls()->pictureImage;
     QVERIFY(picture->isVisible());
-    QCOMPARE(picture->geometry(), QRect(QPoint(0, 0), shown));
+    QCOMPARE(picture->geometry(), QRect(origin, shown));
     // Decoded near the size shown, never more than twice it; the painter stretches the rest.
     const QSize decoded = picture->picture().size();
     const QSize device = shown * m_form->devicePixelRatioF();
@@ -422,15 +441,20 @@ void tst_Show::damagedFileShowsBackgroundOnEveryRound()
     damaged.write("BM this is no bitmap");
     damaged.close();
     writeImage(QStringLiteral("3.bmp"), 20, 20);
+    // Fading: the picture after a failed one simply appears, the next one read ahead fades in.
+    startForm().controls()->fadeBetweenPicturesMenu->setChecked(true);
     play();
     ImageControl* picture = m_form->controls()->pictureImage;
+    ImageControl* fading = m_form->controls()->fadingPicture;
     for (int round = 0; round < 2; ++round) {
         QCOMPARE(tickCaption(), QStringLiteral("Slidewell - 2.bmp"));
         QVERIFY(picture->isHidden());
         QVERIFY(picture->picture().isNull());
         QCOMPARE(tickCaption(), QStringLiteral("Slidewell - 3.bmp"));
         QVERIFY(picture->isVisible());
+        QVERIFY(fading->isHidden());
         QCOMPARE(tickCaption(), QStringLiteral("Slidewell - 1.bmp"));
+        QVERIFY(fading->isVisible());
     }
     QVERIFY(m_answers.messages.isEmpty());
 }
@@ -566,6 +590,43 @@ void tst_Show::popupMenuStateMachine()
     QCOMPARE(m_answers.menus.size(), menusOpened);
     // The caption keeps the last image's name.
     QVERIFY(form.windowTitle().startsWith(QStringLiteral("Slidewell - ")));
+}
+
+void tst_Show::showKeys()
+{
+    for (const char* name : { "a.bmp", "b.bmp", "c.bmp" })
+        writeImage(QString::fromLatin1(name), 20, 20);
+    play();
+    SlidewellForm& form = *m_form;
+    const auto press = [&](Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::keyClick(&form, key, modifiers);
+        return form.windowTitle().mid(12);
+    };
+    // Forward at once; back through the names shown, no further than the first; forward again
+    // through those stepped back over, then on with the folder.
+    QCOMPARE(QStringList({ press(Qt::Key_Right), press(Qt::Key_PageDown), press(Qt::Key_Left),
+                 press(Qt::Key_PageUp), press(Qt::Key_Left), press(Qt::Key_Right),
+                 press(Qt::Key_Right), press(Qt::Key_Right) }),
+        QStringList({ "b.bmp", "c.bmp", "b.bmp", "a.bmp", "a.bmp", "b.bmp", "c.bmp", "a.bmp" }));
+    QVERIFY(form.controls()->pictureImage->isVisible());
+    QVERIFY(form.slideShow().isTicking());
+    // Space pauses and resumes, with the next picture at once; the menu keys open the menu at
+    // the window's centre.
+    QCOMPARE(press(Qt::Key_Space), QStringLiteral("a.bmp"));
+    QCOMPARE(form.slideShow().state(), SlideShow::State::Paused);
+    QCOMPARE(press(Qt::Key_Space), QStringLiteral("b.bmp"));
+    QVERIFY(form.slideShow().isTicking());
+    press(Qt::Key_Menu);
+    press(Qt::Key_F10, Qt::ShiftModifier);
+    QCOMPARE(m_answers.menuPositions, QList<QPoint>(2, form.mapToGlobal(form.rect().center())));
+    QCOMPARE(menuTexts(), QStringList({ "1 Stop", "2 Pause" }));
+    // Escape stops as the menu's Stop does; afterwards the keys do nothing of the show's.
+    press(Qt::Key_Escape);
+    QCOMPARE(form.slideShow().state(), SlideShow::State::Idle);
+    QVERIFY(form.controls()->Frame->isVisible());
+    QVERIFY(form.menuBar()->isVisible());
+    QCOMPARE(press(Qt::Key_Right), QStringLiteral("b.bmp"));
+    QVERIFY(form.controls()->pictureImage->isHidden());
 }
 
 void tst_Show::rightClickOnPictureOpensMenu()
