@@ -16,20 +16,26 @@ int twipsToPixels(qint32 twips) { return qMax(1, qRound(twips / double(Twips::pe
 
 } // namespace
 
+PictureFit fitPicture(
+    const QSize& natural, qint32 clientWidth, qint32 clientHeight, qreal devicePixelRatio)
+{
+    const ImageFit fit = fitImage(clientWidth, clientHeight, natural.width(), natural.height());
+    PictureFit result;
+    result.size = QSize(twipsToPixels(fit.width), twipsToPixels(fit.height));
+    result.devicePixels = QSize(qMax(1, qRound(result.size.width() * devicePixelRatio)),
+        qMax(1, qRound(result.size.height() * devicePixelRatio)));
+    return result;
+}
+
 FittedPicture loadFittedPicture(
     const QString& path, qint32 clientWidth, qint32 clientHeight, qreal devicePixelRatio)
 {
     PictureFile file;
     if (!file.open(path))
         throw RuntimeError(invalidPicture, path, file.errorString());
-    const QSize natural = file.naturalSize();
-    const ImageFit fit = fitImage(clientWidth, clientHeight, natural.width(), natural.height());
-
-    FittedPicture picture;
-    picture.size = QSize(twipsToPixels(fit.width), twipsToPixels(fit.height));
-    const QSize devicePixels(qMax(1, qRound(picture.size.width() * devicePixelRatio)),
-        qMax(1, qRound(picture.size.height() * devicePixelRatio)));
-    picture.image = file.decodeForDisplay(devicePixels);
+    const PictureFit fit =
+        fitPicture(file.naturalSize(), clientWidth, clientHeight, devicePixelRatio);
+    FittedPicture picture { fit.size, file.decodeForDisplay(fit.devicePixels) };
     if (picture.image.isNull())
         throw RuntimeError(invalidPicture, path, file.errorString());
     return picture;

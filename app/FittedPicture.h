@@ -14,7 +14,17 @@ struct FittedPicture
     QImage image;
 };
 
-// Loads the picture file fitted into a client area given in twips. Throws RuntimeError when the
-// file cannot be read or its size cannot be fitted.
+// Where a picture of natural size goes in a client area given in twips: its size on screen and
+// the size in device pixels it is decoded at. Throws RuntimeError when the size cannot be fitted.
+struct PictureFit
+{
+    QSize size;
+    QSize devicePixels;
+};
+PictureFit fitPicture(
+    const QSize& natural, qint32 clientWidth, qint32 clientHeight, qreal devicePixelRatio);
+
+// Loads the picture file fitted into a client area given in twips, waiting for it. Throws
+// RuntimeError when the file cannot be read or its size cannot be fitted.
 FittedPicture loadFittedPicture(
     const QString& path, qint32 clientWidth, qint32 clientHeight, qreal devicePixelRatio);

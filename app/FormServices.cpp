@@ -30,5 +30,6 @@ FormServices FormServices::standard()
         AboutForm about;
         about.exec();
     };
+    services.loadInBackground = true;
     return services;
 }

@@ -30,6 +30,9 @@ struct FormServices
     std::function<void(const QString& address)> openWebPage;
     // Shows the About window modally and returns when it has been closed.
     std::function<void()> showAbout;
+    // The show reads its pictures on the pool's threads; tests that leave this false have them
+    // read at once on the calling thread.
+    bool loadInBackground = false;
 
     // The real dialogs, menus and launcher.
     static FormServices standard();

@@ -67,6 +67,10 @@ SlidewellForm::SlidewellForm(const QStringList& arguments, FormServices services
     : ui(std::make_unique<Ui::SlidewellForm>())
     , m_services(std::move(services))
     , m_arguments(arguments)
+    , m_show(m_services.loadInBackground ? ShowLoader::Mode::Background : ShowLoader::Mode::Inline,
+          [this] {
+              return ClientArea { ScaleWidth(), ScaleHeight(), devicePixelRatioF() };
+          })
     , m_backColor(VbColor::windowBackground)
     , m_swatchColor(VbColor::black)
 {
@@ -81,8 +85,12 @@ SlidewellForm::SlidewellForm(const QStringList& arguments, FormServices services
     // and right-clicked.
     setMinimumSize(120, 40);
 
-    Timer.setInterval(3000);
-    connect(&Timer, &QTimer::timeout, this, &SlidewellForm::Timer_Timer);
+    connect(&m_show, &SlideShow::imageDue, this, [this](const QString& name) {
+        if (!ui->fullScreenOptionButton->isChecked())
+            setWindowTitle(QStringLiteral("Slidewell - ") + name);
+    });
+    connect(&m_show, &SlideShow::imageReady, this, &SlidewellForm::showPicture);
+    connect(&m_show, &SlideShow::imageFailed, this, &SlidewellForm::ResetPictureImage);
     connect(ui->exitButton, &QPushButton::clicked, this, &SlidewellForm::exitButton_Click);
     connect(ui->exitMenu, &QAction::triggered, this, &SlidewellForm::exitMenu_Click);
     connect(ui->playButton, &QPushButton::clicked, this, &SlidewellForm::playButton_Click);

@@ -2,12 +2,11 @@
 #pragma once
 
 #include "app/FormServices.h"
+#include "app/SlideShow.h"
 #include "controls/clsStyle.h"
-#include "platform/DirectorySearch.h"
 #include "platform/RuntimeError.h"
 
 #include <QMainWindow>
-#include <QTimer>
 
 #include <memory>
 #include <optional>
@@ -85,7 +84,8 @@ public:
     qint32 swatchColor() const { return m_swatchColor; }
     void setSwatchColor(qint32 color);
 
-    QTimer Timer;
+    // The show's sequencing: its timer, folder search, state and loading.
+    SlideShow& slideShow() { return m_show; }
 
 protected:
     void mousePressEvent(QMouseEvent* event) override;
@@ -94,6 +94,8 @@ private:
     void fitFontToDesign();
     // The one message box for unexpected errors: "Error occurred: " and the description.
     void reportError(const RuntimeError& error);
+    void showPicture(const FittedPicture& picture);
+    void rebuildPopupMenu();
 
     std::unique_ptr<Ui::SlidewellForm> ui;
     FormServices m_services;
@@ -104,15 +106,11 @@ private:
     qint32 startupHeight = 0;
     qint32 startupBackColor = 0;
 
-    QString currentImageFile;
     // The show's popup menu: present from the show start until it stops.
     std::optional<QList<PopupMenuItem>> popupMenuHandle;
     qint32 idleImageWidth = 0;
     qint32 idleImageHeight = 0;
-    DirectorySearch m_search;
-    // The show's folder as an absolute path: the show makes the folder the current directory,
-    // after which a relative folder text would point elsewhere.
-    QString m_showFolder;
+    SlideShow m_show;
 
     qint32 m_backColor;
     qint32 m_swatchColor;

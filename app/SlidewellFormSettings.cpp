@@ -77,7 +77,8 @@ void SlidewellForm::LoadSettings()
 
 void SlidewellForm::SaveSettings()
 {
-    writeSetting(QStringLiteral("imageFolder"), ui->folderTextBox->text());
+    // Absolute, so that the next start finds the folder from whatever directory it starts in.
+    writeSetting(QStringLiteral("imageFolder"), m_show.absoluteFolder(ui->folderTextBox->text()));
     writeSetting(QStringLiteral("imageDelayInSeconds"), ui->imageDelayComboBox->currentText());
     writeSetting(QStringLiteral("screenSize"), GetScreenSizeSetting());
     writeSetting(QStringLiteral("backgroundColor"), Conversions::decimalText(swatchColor()));

@@ -10,6 +10,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
+#include <QLayout>
 #include <QScreen>
 
 #include <limits>
@@ -20,24 +21,6 @@ namespace {
 enum PopupMenuId { StopItem = 1, PauseItem = 2, ResumeItem = 3 };
 
 constexpr int pathNotFound = 76;
-
-// The timer takes 0 to 65,535 ms, as the toolkit's timer did.
-void setTimerInterval(QTimer& timer, qint32 interval)
-{
-    if (interval < 0 || interval > 65535)
-        throw RuntimeError(RuntimeError::InvalidPropertyValue, QStringLiteral("Timer"),
-            QStringLiteral("Invalid property value"));
-    timer.setInterval(interval);
-}
-
-// A timer with interval 0 is enabled but never ticks, so the first image stays on screen.
-void setTimerEnabled(QTimer& timer, bool enabled)
-{
-    if (enabled && timer.interval() > 0)
-        timer.start();
-    else
-        timer.stop();
-}
 
 // The window manager applies a change of window state some time after the request. Waits,
 // briefly and without taking user input, until the widget has the expected size, so the next
@@ -72,11 +55,8 @@ void SlidewellForm::playButton_Click()
         return;
     }
     try {
-        m_showFolder = AddTrailingBackslash(QDir::isRelativePath(folder)
-                ? AddTrailingBackslash(QDir::currentPath()) + folder
-                : folder);
-        currentImageFile = m_search.first(AddTrailingBackslash(folder) + GetFilePattern());
-        if (currentImageFile.isEmpty()) {
+        const QString showFolder = AddTrailingBackslash(m_show.absoluteFolder(folder));
+        if (m_show.search(showFolder, GetFilePattern()).isEmpty()) {
             m_services.messageBox(this,
                 QStringLiteral("The folder selected does not contain any ")
                     + ui->imageFileFormatComboBox->currentText()
@@ -85,7 +65,8 @@ void SlidewellForm::playButton_Click()
                 QStringLiteral("No Image Files Found"), MessageStyle::Information);
             return;
         }
-        BuildPopupMenu(true, true, false);
+        m_show.begin();
+        rebuildPopupMenu();
         SetMenusVisible(false);
         if (ui->fullScreenOptionButton->isChecked()) {
             windowStyle.setTitlebar(false);
@@ -103,7 +84,7 @@ void SlidewellForm::playButton_Click()
         if (interval < std::numeric_limits<qint32>::min()
             || interval > std::numeric_limits<qint32>::max())
             throw RuntimeError(RuntimeError::Overflow, QString(), QStringLiteral("Overflow"));
-        if (!QDir::setCurrent(AddTrailingBackslash(folder)))
+        if (!QDir::setCurrent(showFolder))
             throw RuntimeError(
                 pathNotFound, QStringLiteral("ChDir"), QStringLiteral("Path not found"));
         StartShow(qint32(interval));
@@ -147,49 +128,37 @@ QString SlidewellForm::AddTrailingBackslash(const QString& path)
 
 void SlidewellForm::StartShow(qint32 interval)
 {
-    setTimerInterval(Timer, interval);
+    m_show.setInterval(interval);
     if (!ui->fullScreenOptionButton->isChecked()) {
         setHeight(GetSavedHeight());
         setWidth(GetSavedWidth());
         CenterOnScreen();
     }
+    // The first picture is fitted to the client area of the show's layout, without the menu bar.
+    layout()->activate();
     idleImageWidth = Twips::fromPixels(ui->pictureImage->width());
     idleImageHeight = Twips::fromPixels(ui->pictureImage->height());
     SaveSettings();
     ShowNextImage();
-    setTimerEnabled(Timer, true);
+    m_show.enableTimer();
 }
 
 void SlidewellForm::Timer_Timer() { ShowNextImage(); }
 
-void SlidewellForm::ShowNextImage()
+// The picture follows from the loader; until it comes the previous one stays.
+void SlidewellForm::ShowNextImage() { m_show.showNext(); }
+
+void SlidewellForm::showPicture(const FittedPicture& picture)
 {
-    const QString& folder = m_showFolder;
-    try {
-        const qint32 clientWidth = ScaleWidth();
-        const qint32 clientHeight = ScaleHeight();
-        ResetPictureImage();
-        if (!ui->fullScreenOptionButton->isChecked())
-            setWindowTitle(QStringLiteral("Slidewell - ") + currentImageFile);
-        FittedPicture picture = loadFittedPicture(
-            folder + currentImageFile, clientWidth, clientHeight, devicePixelRatioF());
-        ui->pictureImage->setPicture(std::move(picture.image));
-        ui->pictureImage->resize(picture.size);
-        ui->pictureImage->show();
-    } catch (const std::exception&) {
-        // The background stays for one interval; the show moves on.
-    }
-    // When the folder has gone or holds no match any more, the name stays empty and every tick
-    // searches again, so the show resumes when files reappear.
-    currentImageFile = m_search.next();
-    if (currentImageFile.isEmpty())
-        currentImageFile = m_search.first(folder + GetFilePattern());
+    ui->pictureImage->setPicture(picture.image);
+    ui->pictureImage->resize(picture.size);
+    ui->pictureImage->show();
 }
 
 void SlidewellForm::ResetPictureImage()
 {
     ui->pictureImage->hide();
-    // The hidden picture is released now, so a show never holds two decoded images.
+    // The hidden picture is released now.
     ui->pictureImage->setPicture(QImage());
     ui->pictureImage->resize(ui->pictureImage->width(), Twips::toPixels(idleImageHeight));
     ui->pictureImage->resize(Twips::toPixels(idleImageWidth), ui->pictureImage->height());
@@ -217,7 +186,8 @@ void SlidewellForm::ShowPopupMenu()
     const int choice = m_services.trackPopupMenu(this, items, m_services.cursorPos());
     switch (choice) {
     case StopItem: {
-        setTimerEnabled(Timer, false);
+        // The timer stops, and a picture still loading is dropped (a metafile's helper killed).
+        m_show.stop();
         ResetPictureImage();
         DestroyPopupMenu();
         windowStyle.setTitlebar(true);
@@ -243,14 +213,12 @@ void SlidewellForm::ShowPopupMenu()
         break;
     }
     case PauseItem:
-        setTimerEnabled(Timer, false);
-        DestroyPopupMenu();
-        BuildPopupMenu(true, false, true);
+        m_show.pause();
+        rebuildPopupMenu();
         break;
     case ResumeItem:
-        setTimerEnabled(Timer, true);
-        DestroyPopupMenu();
-        BuildPopupMenu(true, true, false);
+        m_show.resume();
+        rebuildPopupMenu();
         ShowNextImage();
         break;
     default:
@@ -274,6 +242,14 @@ void SlidewellForm::BuildPopupMenu(bool withStop, bool withPause, bool withResum
     if (withResume)
         items.append({ ResumeItem, QStringLiteral("Resume") });
     popupMenuHandle = items;
+}
+
+// The menu's items follow from the show's state: "Pause" while it runs, "Resume" while paused.
+void SlidewellForm::rebuildPopupMenu()
+{
+    DestroyPopupMenu();
+    BuildPopupMenu(true, m_show.state() == SlideShow::State::Running,
+        m_show.state() == SlideShow::State::Paused);
 }
 
 void SlidewellForm::DestroyPopupMenu() { popupMenuHandle.reset(); }

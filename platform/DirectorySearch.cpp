@@ -3,17 +3,38 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
+#include <cerrno>
+#include <dirent.h>
 
-QString DirectorySearch::first(const QString& pathPattern)
+namespace {
+
+// The system's reason when the folder cannot be listed; a missing folder simply holds nothing.
+QString listingError(const QString& folder)
+{
+    DIR* dir = opendir(QFile::encodeName(folder).constData());
+    if (dir) {
+        closedir(dir);
+        return {};
+    }
+    return errno == ENOENT ? QString() : qt_error_string(errno);
+}
+
+} // namespace
+
+DirectorySearch::Result DirectorySearch::first(const QString& pathPattern)
 {
     m_names.clear();
     m_position = 0;
     const qsizetype slash = pathPattern.lastIndexOf(u'/');
     const QString folder = slash < 0 ? QStringLiteral(".") : pathPattern.left(slash + 1);
     const QString pattern = pathPattern.mid(slash + 1);
+    const QString error = listingError(folder);
+    if (!error.isEmpty())
+        return { QString(), error };
 
     // Ordinary files only: no directories, no hidden files, no FIFOs, sockets or devices.
     QDirIterator entries(folder, QDir::Files | QDir::NoDotAndDotDot);
@@ -27,7 +48,7 @@ QString DirectorySearch::first(const QString& pathPattern)
         const int byCase = a.compare(b, Qt::CaseInsensitive);
         return byCase != 0 ? byCase < 0 : a < b;
     });
-    return next();
+    return { next(), QString() };
 }
 
 QString DirectorySearch::next()

@@ -11,9 +11,16 @@
 class DirectorySearch
 {
 public:
-    // Starts a new search for "folder/pattern" and returns the first name (without the folder),
-    // or empty text when nothing matches or the folder cannot be read.
-    QString first(const QString& pathPattern);
+    struct Result
+    {
+        QString name; // empty when nothing matches
+        // Why the folder cannot be read (the system's reason); empty when it was read. A folder
+        // that does not exist is read as an empty one.
+        QString error;
+    };
+
+    // Starts a new search for "folder/pattern" and returns the first name (without the folder).
+    Result first(const QString& pathPattern);
     // The next name of the current search, or empty text when there are no more.
     QString next();
 

@@ -19,7 +19,8 @@ private slots:
     void matchesWindowsWildcards();
     void listsRegularFilesByNameWithoutCase();
     void restartSeesChanges();
-    void missingFolderFindsNothing();
+    void unreadableFolderIsAnError_data();
+    void unreadableFolderIsAnError();
 };
 
 namespace {
@@ -34,7 +35,7 @@ void touch(const QString& path)
 QStringList allNames(DirectorySearch& search, const QString& pathPattern)
 {
     QStringList names;
-    for (QString name = search.first(pathPattern); !name.isEmpty(); name = search.next())
+    for (QString name = search.first(pathPattern).name; !name.isEmpty(); name = search.next())
         names.append(name);
     return names;
 }
@@ -125,7 +126,7 @@ void tst_DirectorySearch::restartSeesChanges()
     touch(dir.filePath(QStringLiteral("2.gif")));
     const QString pattern = dir.path() + QStringLiteral("/*.GIF");
     DirectorySearch search;
-    QCOMPARE(search.first(pattern), QStringLiteral("1.gif"));
+    QCOMPARE(search.first(pattern).name, QStringLiteral("1.gif"));
     touch(dir.filePath(QStringLiteral("3.gif")));
     // The listing was taken at the start.
     QCOMPARE(search.next(), QStringLiteral("2.gif"));
@@ -133,12 +134,26 @@ void tst_DirectorySearch::restartSeesChanges()
     QCOMPARE(allNames(search, pattern), QStringList({ "1.gif", "2.gif", "3.gif" }));
 }
 
-void tst_DirectorySearch::missingFolderFindsNothing()
+void tst_DirectorySearch::unreadableFolderIsAnError_data()
 {
+    QTest::addColumn<QString>("folder");
+    QTest::addColumn<QString>("error");
+    QTest::newRow("missing: nothing found") << "missing"
+                                            << "";
+    QTest::newRow("a file, not a folder") << "file"
+                                          << "Not a directory";
+}
+
+void tst_DirectorySearch::unreadableFolderIsAnError()
+{
+    QFETCH(QString, folder);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
+    touch(dir.filePath(QStringLiteral("file")));
     DirectorySearch search;
-    QCOMPARE(search.first(dir.filePath(QStringLiteral("missing/*.BMP"))), QString());
+    const DirectorySearch::Result result = search.first(dir.filePath(folder + "/*.BMP"));
+    QCOMPARE(result.name, QString());
+    QTEST(result.error, "error");
     QCOMPARE(search.next(), QString());
 }
 

@@ -257,11 +257,11 @@ void tst_HostileFolder::startShow()
 // "Stop" answers whatever state the folder is in.
 void tst_HostileFolder::stopShow()
 {
-    QVERIFY(m_form->Timer.isActive());
+    QVERIFY(m_form->slideShow().isTicking());
     m_choices = { 1 };
     m_form->Form_MouseDown(2);
     QVERIFY(m_form->controls()->Frame->isVisible());
-    QVERIFY(!m_form->Timer.isActive());
+    QVERIFY(!m_form->slideShow().isTicking());
     QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(u'\n')));
 }
 
@@ -500,7 +500,7 @@ void tst_HostileFolder::folderChangesDuringShow()
     for (int tick = 0; tick < 4; ++tick) {
         m_form->Timer_Timer();
         QVERIFY(m_form->controls()->pictureImage->isHidden());
-        QVERIFY(m_form->Timer.isActive());
+        QVERIFY(m_form->slideShow().isTicking());
     }
     QVERIFY2(m_messages.isEmpty(), qPrintable(m_messages.join(u'\n')));
 

@@ -242,9 +242,8 @@ void tst_SettingsStore::settingsRoundTrip_data()
     QTest::addColumn<int>("format");
     QTest::addColumn<QStringList>("texts");
     QTest::newRow("full screen, white, GIF")
-        << QString::fromUtf8(" /home/jürgen/写真 ") << "12" << true << qint32(0xFFFFFF) << 3
-        << QStringList { QString::fromUtf8(" /home/jürgen/写真 "), "12", "full", "16777215",
-               "GIF" };
+        << QString::fromUtf8("/home/jürgen/写真 ") << "12" << true << qint32(0xFFFFFF) << 3
+        << QStringList { QString::fromUtf8("/home/jürgen/写真 "), "12", "full", "16777215", "GIF" };
     QTest::newRow("adjustable, system colour, no format")
         << "/srv/a, b"
         << "2.5" << false << VbColor::windowBackground << -1

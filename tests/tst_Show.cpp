@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/SlidewellForm.h"
 #include "platform/VbColor.h"
+#include "settings/RegistryToolModule.h"
 #include "ui_SlidewellForm.h"
 
 #include <QDir>
@@ -9,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <sys/stat.h>
 
 struct Message
@@ -49,8 +51,8 @@ private slots:
     void wrapsAroundAndNamesEachImage();
     void damagedFileShowsBackgroundOnEveryRound();
     void skipsDirectoriesHiddenFilesAndFifos();
-    void survivesFolderRemovedDuringShow();
     void relativeFolderKeepsShowing();
+    void hangingHelperLeavesWindowAnswering();
     void popupMenuStateMachine();
     void rightClickOnPictureOpensMenu();
     void stopWhilePausedRestoresWindow();
@@ -66,6 +68,7 @@ private:
     QTemporaryDir* m_dir = nullptr;
     QTemporaryDir* m_config = nullptr;
     Answers m_answers;
+    bool m_loadInBackground = false;
     SlidewellForm* m_form = nullptr;
 };
 
@@ -84,6 +87,7 @@ QStringList texts(const QList<PopupMenuItem>& items)
 void tst_Show::init()
 {
     m_answers = Answers();
+    m_loadInBackground = false;
     m_dir = new QTemporaryDir;
     QVERIFY(m_dir->isValid());
     // Every test starts without saved settings.
@@ -112,10 +116,11 @@ SlidewellForm& tst_Show::startForm()
                                   QWidget*, const QList<PopupMenuItem>& items, const QPoint& at) {
         m_answers.menus.append(items);
         m_answers.menuPositions.append(at);
-        m_answers.timerRunningInMenu.append(m_form->Timer.isActive());
+        m_answers.timerRunningInMenu.append(m_form->slideShow().isTicking());
         return m_answers.choices.isEmpty() ? 0 : m_answers.choices.takeFirst();
     };
     services.cursorPos = [] { return QPoint(321, 123); };
+    services.loadInBackground = m_loadInBackground;
     m_form = new SlidewellForm(QStringList { QStringLiteral("slidewell") }, services);
     m_form->controls()->imageFileFormatComboBox->setCurrentText(QStringLiteral("BMP"));
     m_form->show();
@@ -201,8 +206,8 @@ void tst_Show::validatesDelayThenFolder()
 
     if (message.isEmpty()) {
         QCOMPARE(m_answers.messages.size(), 0);
-        QCOMPARE(form.Timer.interval(), interval);
-        QVERIFY(form.Timer.isActive());
+        QCOMPARE(form.slideShow().interval(), interval);
+        QVERIFY(form.slideShow().isTicking());
         QVERIFY(ui->Frame->isHidden());
         QVERIFY(!form.menuBar()->isVisible());
         QVERIFY(ui->pictureImage->isVisible());
@@ -217,7 +222,7 @@ void tst_Show::validatesDelayThenFolder()
         title == QLatin1String("Folder Empty") ? static_cast<QWidget*>(ui->folderTextBox)
                                                : static_cast<QWidget*>(ui->imageDelayComboBox));
     QVERIFY(ui->Frame->isVisible());
-    QVERIFY(!form.Timer.isActive());
+    QVERIFY(!form.slideShow().isTicking());
     form.Form_MouseDown(2);
     QVERIFY(m_answers.menus.isEmpty());
 }
@@ -225,21 +230,33 @@ void tst_Show::validatesDelayThenFolder()
 void tst_Show::reportsMissingImages_data()
 {
     QTest::addColumn<QString>("format");
+    QTest::addColumn<QString>("folder");
     QTest::addColumn<QString>("message");
     const QString rest =
         QStringLiteral(" image files.\r\nPlease select another folder or change File Format and "
                        "try again.");
     QTest::newRow("BMP") << "BMP"
+                         << ""
                          << QStringLiteral("The folder selected does not contain any BMP") + rest;
     QTest::newRow("none") << ""
+                          << ""
                           << QStringLiteral("The folder selected does not contain any ") + rest;
     QTest::newRow("JPG matches a.jpeg") << "JPG"
+                                        << ""
                                         << "";
+    QTest::newRow("folder that does not exist")
+        << "JPG"
+        << "missing" << QStringLiteral("The folder selected does not contain any JPG") + rest;
+    // An unreadable folder is an error, not an empty one.
+    QTest::newRow("a file, not a folder") << "JPG"
+                                          << "a.jpeg"
+                                          << "Error occurred: Not a directory";
 }
 
 void tst_Show::reportsMissingImages()
 {
     QFETCH(QString, format);
+    QFETCH(QString, folder);
     QFETCH(QString, message);
     QImage image(8, 8, QImage::Format_RGB32);
     image.fill(Qt::blue);
@@ -247,16 +264,20 @@ void tst_Show::reportsMissingImages()
     SlidewellForm& form = startForm();
     form.controls()->imageFileFormatComboBox->setCurrentIndex(
         form.controls()->imageFileFormatComboBox->findText(format));
-    play();
+    form.controls()->folderTextBox->setText(m_dir->filePath(folder));
+    form.controls()->imageDelayComboBox->setCurrentText(QStringLiteral("3"));
+    form.playButton_Click();
     if (message.isEmpty()) {
         QVERIFY(m_answers.messages.isEmpty());
         QVERIFY(form.controls()->pictureImage->isVisible());
         return;
     }
+    const bool error = message.startsWith(QStringLiteral("Error"));
     QCOMPARE(m_answers.messages.size(), 1);
     QCOMPARE(m_answers.messages[0].text, message);
-    QCOMPARE(m_answers.messages[0].title, QStringLiteral("No Image Files Found"));
-    QCOMPARE(m_answers.messages[0].style, 64);
+    QCOMPARE(m_answers.messages[0].title,
+        error ? QStringLiteral("Error Occurred") : QStringLiteral("No Image Files Found"));
+    QCOMPARE(m_answers.messages[0].style, error ? 16 : 64);
     QVERIFY(form.controls()->Frame->isVisible());
 }
 
@@ -269,7 +290,7 @@ void tst_Show::zeroDelayKeepsFirstImage()
     QVERIFY(m_form->controls()->pictureImage->isVisible());
     QCOMPARE(m_form->windowTitle(), QStringLiteral("Slidewell - a.bmp"));
     // A timer at interval 0 never ticks.
-    QVERIFY(!m_form->Timer.isActive());
+    QVERIFY(!m_form->slideShow().isTicking());
     QTest::qWait(20);
     QCOMPARE(m_form->windowTitle(), QStringLiteral("Slidewell - a.bmp"));
 }
@@ -295,7 +316,7 @@ void tst_Show::negativeDelayIsReportedAndStopWorks()
     QCOMPARE(m_answers.messages[0].style, 16);
     // Left in show mode, timer off, with "Stop" to get back.
     QVERIFY(m_form->controls()->Frame->isHidden());
-    QVERIFY(!m_form->Timer.isActive());
+    QVERIFY(!m_form->slideShow().isTicking());
     m_answers.choices = { 1 };
     m_form->Form_MouseDown(2);
     QCOMPARE(texts(m_answers.menus.value(0)), QStringList({ "1 Stop", "2 Pause" }));
@@ -332,7 +353,7 @@ void tst_Show::fullScreenShowAndStop()
     QVERIFY(form.controls()->pictureImage->isHidden());
     QVERIFY(form.controls()->Frame->isVisible());
     QVERIFY(form.menuBar()->isVisible());
-    QVERIFY(!form.Timer.isActive());
+    QVERIFY(!form.slideShow().isTicking());
     QVERIFY(m_answers.messages.isEmpty());
 }
 
@@ -380,12 +401,16 @@ void tst_Show::wrapsAroundAndNamesEachImage()
         writeImage(QString::fromLatin1(name), 20, 20);
     play();
     QCOMPARE(m_form->windowTitle(), QStringLiteral("Slidewell - A.bmp"));
+    // b.bmp has been read ahead; rewritten since, it is read again at its tick.
+    writeImage(QStringLiteral("b.bmp"), 20, 20, Qt::blue);
+    QCOMPARE(tickCaption(), QStringLiteral("Slidewell - b.bmp"));
+    QCOMPARE(m_form->controls()->pictureImage->picture().pixelColor(5, 5), QColor(Qt::blue));
     QStringList captions;
     for (int i = 0; i < 5; ++i)
         captions.append(tickCaption());
     QCOMPARE(captions,
-        QStringList({ "Slidewell - b.bmp", "Slidewell - c.BMP", "Slidewell - A.bmp",
-            "Slidewell - b.bmp", "Slidewell - c.BMP" }));
+        QStringList({ "Slidewell - c.BMP", "Slidewell - A.bmp", "Slidewell - b.bmp",
+            "Slidewell - c.BMP", "Slidewell - A.bmp" }));
     QVERIFY(m_answers.messages.isEmpty());
 }
 
@@ -426,34 +451,6 @@ void tst_Show::skipsDirectoriesHiddenFilesAndFifos()
     QVERIFY(m_form->controls()->pictureImage->isVisible());
 }
 
-void tst_Show::survivesFolderRemovedDuringShow()
-{
-    writeImage(QStringLiteral("a.bmp"), 20, 20);
-    writeImage(QStringLiteral("b.bmp"), 20, 20);
-    play();
-    // The process sits in the show's folder; leave it so the folder can go.
-    QDir::setCurrent(QDir::tempPath());
-    QVERIFY(QDir(m_dir->path()).removeRecursively());
-    for (int i = 0; i < 4; ++i) {
-        m_form->Timer_Timer();
-        QVERIFY(m_form->controls()->pictureImage->isHidden());
-    }
-    QVERIFY(m_answers.messages.isEmpty());
-    QVERIFY(m_form->Timer.isActive());
-
-    QVERIFY(QDir().mkpath(m_dir->path()));
-    writeImage(QStringLiteral("c.bmp"), 20, 20);
-    m_form->Timer_Timer();
-    m_form->Timer_Timer();
-    QCOMPARE(tickCaption(), QStringLiteral("Slidewell - c.bmp"));
-    QVERIFY(m_form->controls()->pictureImage->isVisible());
-
-    m_answers.choices = { 1 };
-    m_form->Form_MouseDown(2);
-    QVERIFY(m_form->controls()->Frame->isVisible());
-    QVERIFY(m_answers.messages.isEmpty());
-}
-
 void tst_Show::relativeFolderKeepsShowing()
 {
     writeImage(QStringLiteral("a.bmp"), 20, 20);
@@ -461,17 +458,60 @@ void tst_Show::relativeFolderKeepsShowing()
     const QDir folder(m_dir->path());
     QVERIFY(QDir::setCurrent(folder.absoluteFilePath(QStringLiteral(".."))));
     startForm();
-    // The show makes the folder the current directory; the images must still be found.
     m_form->controls()->folderTextBox->setText(folder.dirName());
     m_form->controls()->adjustableSizeOptionButton->setChecked(true);
     m_form->controls()->imageDelayComboBox->setCurrentText(QStringLiteral("3"));
-    m_form->playButton_Click();
-    QVERIFY(m_answers.messages.isEmpty());
-    QCOMPARE(QDir::currentPath(), folder.absolutePath());
-    for (const char* name : { "b.bmp", "a.bmp", "b.bmp" }) {
-        QCOMPARE(tickCaption(), QStringLiteral("Slidewell - ") + QLatin1String(name));
-        QVERIFY(m_form->controls()->pictureImage->isVisible());
+    // The first show makes the folder the current directory; the second must still find it.
+    for (int show = 0; show < 2; ++show) {
+        m_form->playButton_Click();
+        QVERIFY2(m_answers.messages.isEmpty(), qPrintable(m_answers.messages.value(0).text));
+        QCOMPARE(QDir::currentPath(), folder.absolutePath());
+        for (const char* name : { "b.bmp", "a.bmp" }) {
+            QCOMPARE(tickCaption(), QStringLiteral("Slidewell - ") + QLatin1String(name));
+            QVERIFY(m_form->controls()->pictureImage->isVisible());
+        }
+        m_answers.choices = { 1 };
+        m_form->Form_MouseDown(2);
     }
+    QString stored;
+    RegistryToolModule::ReadKeyValue(RegistryToolModule::HKEY_LOCAL_MACHINE,
+        QStringLiteral("Software\\Slidewell"), QStringLiteral("imageFolder"), stored);
+    QCOMPARE(QDir::cleanPath(stored), folder.absolutePath());
+}
+
+// The one test with the real thread pool: a metafile whose helper hangs never holds up the
+// window, and Stop kills the helper.
+void tst_Show::hangingHelperLeavesWindowAnswering()
+{
+    QFile::copy(QStringLiteral(SLIDEWELL_TEST_DATA "/metafile-halves.emf"),
+        m_dir->filePath(QStringLiteral("a.emf")));
+    const QString pidFile = m_config->filePath(QStringLiteral("helper.pid"));
+    const QString helper = m_config->filePath(QStringLiteral("hanging-helper"));
+    QFile script(helper);
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\necho $$ > '" + QFile::encodeName(pidFile) + "'\nexec sleep 60\n");
+    script.close();
+    QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::ExeOwner));
+    qputenv("SLIDEWELL_METAFILE_HELPER", QFile::encodeName(helper));
+    m_loadInBackground = true;
+    startForm();
+    qunsetenv("SLIDEWELL_METAFILE_HELPER");
+    m_form->controls()->imageFileFormatComboBox->setCurrentText(QStringLiteral("EMF"));
+    play();
+    QCOMPARE(m_form->windowTitle(), QStringLiteral("Slidewell - a.emf"));
+    QTRY_VERIFY(QFile::exists(pidFile) && QFile(pidFile).size() > 0);
+    QFile pidText(pidFile);
+    QVERIFY(pidText.open(QIODevice::ReadOnly));
+    const pid_t pid = pid_t(pidText.readAll().trimmed().toInt());
+    QVERIFY(pid > 0);
+    // The helper still draws, and the window answers the popup menu.
+    QCOMPARE(kill(pid, 0), 0);
+    m_answers.choices = { 1 };
+    m_form->Form_MouseDown(2);
+    QCOMPARE(menuTexts(), QStringList({ "1 Stop", "2 Pause" }));
+    QVERIFY(m_form->controls()->Frame->isVisible());
+    QTRY_VERIFY(kill(pid, 0) != 0);
+    QVERIFY(m_form->controls()->pictureImage->isHidden());
 }
 
 void tst_Show::popupMenuStateMachine()
@@ -492,35 +532,35 @@ void tst_Show::popupMenuStateMachine()
     QCOMPARE(menuTexts(), QStringList({ "1 Stop", "2 Pause" }));
     QCOMPARE(m_answers.menuPositions.last(), QPoint(321, 123));
     QVERIFY(m_answers.timerRunningInMenu.last());
-    QVERIFY(form.Timer.isActive());
+    QVERIFY(form.slideShow().isTicking());
     QCOMPARE(form.windowTitle(), QStringLiteral("Slidewell - a.bmp"));
 
     // Pause: the timer stops, the image stays.
     m_answers.choices = { 2, 0 };
     form.Form_MouseDown(2);
-    QVERIFY(!form.Timer.isActive());
+    QVERIFY(!form.slideShow().isTicking());
     QCOMPARE(form.windowTitle(), QStringLiteral("Slidewell - a.bmp"));
     QVERIFY(form.controls()->pictureImage->isVisible());
     form.Form_MouseDown(2);
     QCOMPARE(menuTexts(), QStringList({ "1 Stop", "3 Resume" }));
-    QVERIFY(!form.Timer.isActive());
+    QVERIFY(!form.slideShow().isTicking());
 
     // Resume: the next image at once, the timer running again.
     m_answers.choices = { 3, 0 };
     form.Form_MouseDown(2);
-    QVERIFY(form.Timer.isActive());
+    QVERIFY(form.slideShow().isTicking());
     QCOMPARE(form.windowTitle(), QStringLiteral("Slidewell - b.bmp"));
     form.Form_MouseDown(2);
     QCOMPARE(menuTexts(), QStringList({ "1 Stop", "2 Pause" }));
 
     // The timer drives the show by itself.
-    form.Timer.setInterval(5);
+    form.slideShow().setInterval(5);
     QTRY_COMPARE(form.windowTitle(), QStringLiteral("Slidewell - c.bmp"));
 
     // Stop: back to idle, where a right click opens nothing.
     m_answers.choices = { 1 };
     form.Form_MouseDown(2);
-    QVERIFY(!form.Timer.isActive());
+    QVERIFY(!form.slideShow().isTicking());
     const qsizetype menusOpened = m_answers.menus.size();
     form.Form_MouseDown(2);
     QCOMPARE(m_answers.menus.size(), menusOpened);
@@ -558,13 +598,13 @@ void tst_Show::stopWhilePausedRestoresWindow()
     QVERIFY(form.controls()->Frame->isVisible());
     QVERIFY(form.menuBar()->isVisible());
     QVERIFY(form.controls()->pictureImage->isHidden());
-    QVERIFY(!form.Timer.isActive());
+    QVERIFY(!form.slideShow().isTicking());
     QCOMPARE(form.windowTitle(), QStringLiteral("Slidewell - a.bmp"));
     QVERIFY(m_answers.messages.isEmpty());
 
     // A second show starts afresh.
     form.controls()->playButton->click();
-    QVERIFY(form.Timer.isActive());
+    QVERIFY(form.slideShow().isTicking());
     QVERIFY(form.controls()->pictureImage->isVisible());
 }
 
@@ -591,7 +631,7 @@ void tst_Show::stopCompletesWhenSavingSizeFails()
     QVERIFY(form.controls()->Frame->isVisible());
     QVERIFY(form.menuBar()->isVisible());
     QCOMPARE(form.BackColor(), VbColor::windowBackground);
-    QVERIFY(!form.Timer.isActive());
+    QVERIFY(!form.slideShow().isTicking());
     form.Form_MouseDown(2);
     QCOMPARE(m_answers.menus.size(), 1);
 }

@@ -43,7 +43,7 @@ void tst_StartUp::firstRunShowsDesignValues()
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     QCOMPARE(form.ScaleWidth(), 4665);
     QCOMPARE(form.ScaleHeight(), 3690);
-    QVERIFY(!form.Timer.isActive());
+    QVERIFY(!form.slideShow().isTicking());
     QVERIFY(ui->pictureImage->isHidden());
 }
 

@@ -1,0 +1,156 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "app/SlideShow.h"
+
+#include "platform/RuntimeError.h"
+
+#include <QDir>
+
+#include <utility>
+
+namespace {
+
+constexpr int pathNotFound = 76;
+
+} // namespace
+
+SlideShow::SlideShow(ShowLoader::Mode mode, std::function<ClientArea()> clientArea, QObject* parent)
+    : QObject(parent)
+    , m_clientArea(std::move(clientArea))
+    , m_startDirectory(QDir::currentPath())
+    , m_loader(mode)
+{
+    m_timer.setInterval(3000);
+    connect(&m_timer, &QTimer::timeout, this, &SlideShow::showNext);
+    connect(&m_loader, &ShowLoader::loaded, this, &SlideShow::loaded);
+}
+
+QString SlideShow::absoluteFolder(const QString& folderText) const
+{
+    if (!QDir::isRelativePath(folderText))
+        return folderText;
+    return m_startDirectory.endsWith(u'/') ? m_startDirectory + folderText
+                                           : m_startDirectory + u'/' + folderText;
+}
+
+QString SlideShow::search(const QString& folder, const QString& pattern)
+{
+    m_folder = folder.endsWith(u'/') ? folder : folder + u'/';
+    m_pattern = pattern;
+    const DirectorySearch::Result found = m_search.first(m_folder + m_pattern);
+    m_currentImageFile = found.name;
+    if (!found.error.isEmpty())
+        throw RuntimeError(pathNotFound, QStringLiteral("Dir"), found.error);
+    return m_currentImageFile;
+}
+
+void SlideShow::begin()
+{
+    dropLoads();
+    m_state = State::Running;
+}
+
+void SlideShow::setInterval(qint32 interval)
+{
+    if (interval < 0 || interval > 65535)
+        throw RuntimeError(RuntimeError::InvalidPropertyValue, QStringLiteral("Timer"),
+            QStringLiteral("Invalid property value"));
+    m_timer.setInterval(interval);
+}
+
+void SlideShow::enableTimer()
+{
+    if (m_timer.interval() > 0)
+        m_timer.start();
+}
+
+void SlideShow::showNext()
+{
+    if (m_tickWaits) {
+        m_tickDropped = true;
+        return;
+    }
+    const QString name = m_currentImageFile;
+    const QString path = m_folder + name;
+    advance();
+    emit imageDue(name);
+    const ClientArea area = m_clientArea();
+    m_tickWaits = true;
+    // The picture read ahead is under way for this very name and size: the tick waits for it.
+    if (m_loading == path && m_aheadArea == area)
+        return;
+    std::optional<LoadedPicture> reuse;
+    if (m_ahead && m_ahead->path == path && m_ahead->area == area)
+        reuse = std::move(m_ahead);
+    m_ahead.reset();
+    m_loader.cancel();
+    m_loading = path;
+    m_loader.load(path, area, std::move(reuse));
+}
+
+void SlideShow::advance()
+{
+    // When the folder has gone or holds no match any more, the name stays empty and every tick
+    // searches again, so the show resumes when files reappear.
+    m_currentImageFile = m_search.next();
+    if (m_currentImageFile.isEmpty())
+        m_currentImageFile = m_search.first(m_folder + m_pattern).name;
+}
+
+void SlideShow::loaded(const LoadedPicture& picture)
+{
+    m_loading.reset();
+    if (!m_tickWaits) {
+        if (!picture.picture.image.isNull())
+            m_ahead = picture;
+        return;
+    }
+    m_tickWaits = false;
+    // A picture that kept ticks waiting gets its full interval from now, so it is not replaced
+    // as soon as it appears.
+    if (std::exchange(m_tickDropped, false) && m_timer.isActive())
+        m_timer.start();
+    if (picture.picture.image.isNull())
+        emit imageFailed();
+    else
+        emit imageReady(picture.picture);
+    readAhead();
+}
+
+void SlideShow::readAhead()
+{
+    if (m_state != State::Running || m_loading || m_currentImageFile.isEmpty())
+        return;
+    m_aheadArea = m_clientArea();
+    m_loading = m_folder + m_currentImageFile;
+    m_loader.load(*m_loading, m_aheadArea);
+}
+
+void SlideShow::pause()
+{
+    m_timer.stop();
+    dropLoads();
+    m_state = State::Paused;
+}
+
+void SlideShow::resume()
+{
+    dropLoads();
+    m_state = State::Running;
+    enableTimer();
+}
+
+void SlideShow::stop()
+{
+    m_timer.stop();
+    dropLoads();
+    m_ahead.reset();
+    m_state = State::Idle;
+}
+
+void SlideShow::dropLoads()
+{
+    m_loader.cancel();
+    m_loading.reset();
+    m_tickWaits = false;
+    m_tickDropped = false;
+}
