@@ -181,7 +181,7 @@ void MetafileRenderer::finish(const QImage& image)
         if (m_helper->state() != QProcess::NotRunning)
             m_helper->kill();
     }
-    emit finished(image);
+    Q_EMIT finished(image);
 }
 
 void MetafileRenderer::releaseHelper()

@@ -54,7 +54,7 @@ public:
     static constexpr int largestSide = 16384;
     static constexpr qint64 largestArea = 8192LL * 8192LL;
 
-signals:
+Q_SIGNALS:
     // The picture, or a null image with errorString() and outcome() saying why.
     void finished(const QImage& image);
 
