@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/SlidewellForm.h"
 
+#include "pictures/PictureFormats.h"
 #include "platform/CommandLine.h"
 #include "platform/Conversions.h"
 #include "platform/FontFit.h"
@@ -14,6 +15,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
+
+#include <algorithm>
 
 namespace {
 
@@ -63,6 +66,8 @@ int buttonCode(Qt::MouseButton button)
 
 } // namespace
 
+const QString SlidewellForm::allPicturesFormat = QStringLiteral("All Pictures");
+
 SlidewellForm::SlidewellForm(const QStringList& arguments, FormServices services)
     : ui(std::make_unique<Ui::SlidewellForm>())
     , m_services(std::move(services))
@@ -75,7 +80,15 @@ SlidewellForm::SlidewellForm(const QStringList& arguments, FormServices services
     , m_swatchColor(VbColor::black)
 {
     ui->setupUi(this);
+    for (const PictureFormat& format : pictureFormats())
+        ui->imageFileFormatComboBox->addItem(format.name);
+    ui->imageFileFormatComboBox->addItem(allPicturesFormat);
+    ui->imageFileFormatComboBox->setCurrentIndex(-1);
     fitFontToDesign();
+    // Wide enough for its longest item.
+    ui->imageFileFormatComboBox->resize(std::max(ui->imageFileFormatComboBox->width(),
+                                            ui->imageFileFormatComboBox->sizeHint().width()),
+        ui->imageFileFormatComboBox->height());
     ui->surface->setAutoFillBackground(true);
     ui->pictureImage->hide();
     setSwatchColor(VbColor::black);

@@ -31,7 +31,7 @@ DirectorySearch::Result DirectorySearch::first(const QString& pathPattern)
     m_position = 0;
     const qsizetype slash = pathPattern.lastIndexOf(u'/');
     const QString folder = slash < 0 ? QStringLiteral(".") : pathPattern.left(slash + 1);
-    const QString pattern = pathPattern.mid(slash + 1);
+    const QStringList patterns = pathPattern.mid(slash + 1).split(u';');
     const QString error = listingError(folder);
     if (!error.isEmpty())
         return { QString(), error };
@@ -41,7 +41,7 @@ DirectorySearch::Result DirectorySearch::first(const QString& pathPattern)
     while (entries.hasNext()) {
         const QFileInfo entry = entries.nextFileInfo();
         if (entry.isFile() && !entry.fileName().startsWith(u'.')
-            && matches(pattern, entry.fileName()))
+            && matchesAny(patterns, entry.fileName()))
             m_names.append(entry.fileName());
     }
     std::sort(m_names.begin(), m_names.end(), [](const QString& a, const QString& b) {
@@ -56,11 +56,22 @@ QString DirectorySearch::next()
     return m_position < m_names.size() ? m_names.at(m_position++) : QString();
 }
 
-bool DirectorySearch::matches(const QString& pattern, const QString& name)
+bool DirectorySearch::matches(const QString& patterns, const QString& name)
+{
+    return matchesAny(patterns.split(u';'), name);
+}
+
+bool DirectorySearch::matchesAny(const QStringList& patterns, const QString& name)
+{
+    return std::any_of(patterns.cbegin(), patterns.cend(),
+        [&name](const QString& pattern) { return matchesOne(pattern, name); });
+}
+
+bool DirectorySearch::matchesOne(const QString& pattern, const QString& name)
 {
     // A final "." stands for "no extension": "*." matches names without a dot.
     if (pattern.endsWith(u'.') && pattern.size() > 1)
-        return !name.contains(u'.') && matches(pattern.chopped(1), name);
+        return !name.contains(u'.') && matchesOne(pattern.chopped(1), name);
     // Iterative wildcard match with backtracking to the last "*": linear in practice.
     qsizetype p = 0;
     qsizetype n = 0;

@@ -24,10 +24,14 @@ public:
     // The next name of the current search, or empty text when there are no more.
     QString next();
 
-    // "*" matches any run of characters and "?" any one; letter case is not significant.
-    static bool matches(const QString& pattern, const QString& name);
+    // "*" matches any run of characters and "?" any one; letter case is not significant. Several
+    // patterns separated by ";" match a name that any one of them matches.
+    static bool matches(const QString& patterns, const QString& name);
 
 private:
+    static bool matchesAny(const QStringList& patterns, const QString& name);
+    static bool matchesOne(const QString& pattern, const QString& name);
+
     QStringList m_names;
     qsizetype m_position = 0;
 };

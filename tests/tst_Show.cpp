@@ -244,6 +244,12 @@ void tst_Show::reportsMissingImages_data()
     QTest::newRow("JPG matches a.jpeg") << "JPG"
                                         << ""
                                         << "";
+    QTest::newRow("All Pictures") << "All Pictures"
+                                  << ""
+                                  << "";
+    QTest::newRow("TIFF") << "TIFF"
+                          << ""
+                          << QStringLiteral("The folder selected does not contain any TIFF") + rest;
     QTest::newRow("folder that does not exist")
         << "JPG"
         << "missing" << QStringLiteral("The folder selected does not contain any JPG") + rest;
