@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "app/AnimationPlayer.h"
 #include "app/ShowLoader.h"
 #include "platform/DirectorySearch.h"
 
@@ -59,6 +60,8 @@ signals:
     void imageReady(const FittedPicture& picture);
     // The due picture cannot be shown: the background stays for one interval.
     void imageFailed();
+    // The next frame of the animated picture on screen, at its size.
+    void frameDue(const QImage& frame);
 
 private:
     void advance();
@@ -83,4 +86,6 @@ private:
     ClientArea m_aheadArea;
     // The next picture, read ahead.
     std::optional<LoadedPicture> m_ahead;
+    // Plays the picture on screen while it is shown and the show runs.
+    AnimationPlayer m_animation;
 };

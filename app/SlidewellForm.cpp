@@ -104,6 +104,7 @@ SlidewellForm::SlidewellForm(const QStringList& arguments, FormServices services
     });
     connect(&m_show, &SlideShow::imageReady, this, &SlidewellForm::showPicture);
     connect(&m_show, &SlideShow::imageFailed, this, &SlidewellForm::ResetPictureImage);
+    connect(&m_show, &SlideShow::frameDue, ui->pictureImage, &ImageControl::setPicture);
     connect(ui->exitButton, &QPushButton::clicked, this, &SlidewellForm::exitButton_Click);
     connect(ui->exitMenu, &QAction::triggered, this, &SlidewellForm::exitMenu_Click);
     connect(ui->playButton, &QPushButton::clicked, this, &SlidewellForm::playButton_Click);
