@@ -23,14 +23,15 @@ public:
             m_animation = std::make_unique<PictureAnimation>(file, pixelSize);
     }
 
-    // False when there is no further frame: a still picture, the end of a damaged file.
-    bool next(QImage* frame, int* delay)
+    // The next frame ready for the screen and its delay; a null image when there is no further
+    // frame: after a still picture's one, or when the file is damaged.
+    QImage next(int* delay)
     {
-        if (!m_animation || !m_animation->next(frame, delay))
-            return false;
-        const QSize size = frame->size();
-        *frame = forScreen(std::move(*frame), size);
-        return true;
+        QImage frame;
+        if (!m_animation || !m_animation->next(&frame, delay))
+            return QImage();
+        const QSize size = frame.size();
+        return forScreen(std::move(frame), size);
     }
 
     void close() { m_animation.reset(); }
@@ -91,10 +92,8 @@ void AnimationPlayer::decodeNext()
     QMetaObject::invokeMethod(
         m_decoder.get(),
         [this, decoder = m_decoder.get(), generation = m_generation] {
-            QImage frame;
             int delay = 0;
-            if (!decoder->next(&frame, &delay))
-                frame = QImage();
+            const QImage frame = decoder->next(&delay);
             QMetaObject::invokeMethod(
                 this, [=] { decoded(generation, frame, delay); }, Qt::QueuedConnection);
         },
