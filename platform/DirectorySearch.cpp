@@ -31,7 +31,7 @@ DirectorySearch::Result DirectorySearch::first(const QString& pathPattern)
     m_position = 0;
     const qsizetype slash = pathPattern.lastIndexOf(u'/');
     const QString folder = slash < 0 ? QStringLiteral(".") : pathPattern.left(slash + 1);
-    const QStringList patterns = pathPattern.mid(slash + 1).split(u';');
+    const QString pattern = pathPattern.mid(slash + 1);
     const QString error = listingError(folder);
     if (!error.isEmpty())
         return { QString(), error };
@@ -41,7 +41,7 @@ DirectorySearch::Result DirectorySearch::first(const QString& pathPattern)
     while (entries.hasNext()) {
         const QFileInfo entry = entries.nextFileInfo();
         if (entry.isFile() && !entry.fileName().startsWith(u'.')
-            && matchesAny(patterns, entry.fileName()))
+            && matches(pattern, entry.fileName()))
             m_names.append(entry.fileName());
     }
     std::sort(m_names.begin(), m_names.end(), [](const QString& a, const QString& b) {
@@ -58,12 +58,8 @@ QString DirectorySearch::next()
 
 bool DirectorySearch::matches(const QString& patterns, const QString& name)
 {
-    return matchesAny(patterns.split(u';'), name);
-}
-
-bool DirectorySearch::matchesAny(const QStringList& patterns, const QString& name)
-{
-    return std::any_of(patterns.cbegin(), patterns.cend(),
+    const QStringList list = patterns.split(u';');
+    return std::any_of(list.cbegin(), list.cend(),
         [&name](const QString& pattern) { return matchesOne(pattern, name); });
 }
 

@@ -29,7 +29,6 @@ public:
     static bool matches(const QString& patterns, const QString& name);
 
 private:
-    static bool matchesAny(const QStringList& patterns, const QString& name);
     static bool matchesOne(const QString& pattern, const QString& name);
 
     QStringList m_names;
