@@ -73,6 +73,8 @@ private:
     QString m_startDirectory;
     ShowLoader m_loader;
     QTimer m_timer;
+    // Plays the picture on screen while it is shown and the show runs.
+    AnimationPlayer m_animation;
     DirectorySearch m_search;
     QString m_folder; // absolute, with a final "/"
     QString m_pattern;
@@ -86,6 +88,4 @@ private:
     ClientArea m_aheadArea;
     // The next picture, read ahead.
     std::optional<LoadedPicture> m_ahead;
-    // Plays the picture on screen while it is shown and the show runs.
-    AnimationPlayer m_animation;
 };

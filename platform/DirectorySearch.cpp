@@ -56,18 +56,16 @@ QString DirectorySearch::next()
     return m_position < m_names.size() ? m_names.at(m_position++) : QString();
 }
 
-bool DirectorySearch::matches(const QString& patterns, const QString& name)
+bool DirectorySearch::matches(const QString& pattern, const QString& name)
 {
-    const QStringList list = patterns.split(u';');
-    return std::any_of(list.cbegin(), list.cend(),
-        [&name](const QString& pattern) { return matchesOne(pattern, name); });
-}
-
-bool DirectorySearch::matchesOne(const QString& pattern, const QString& name)
-{
+    if (pattern.contains(u';')) {
+        const QStringList patterns = pattern.split(u';');
+        return std::any_of(patterns.cbegin(), patterns.cend(),
+            [&name](const QString& one) { return matches(one, name); });
+    }
     // A final "." stands for "no extension": "*." matches names without a dot.
     if (pattern.endsWith(u'.') && pattern.size() > 1)
-        return !name.contains(u'.') && matchesOne(pattern.chopped(1), name);
+        return !name.contains(u'.') && matches(pattern.chopped(1), name);
     // Iterative wildcard match with backtracking to the last "*": linear in practice.
     qsizetype p = 0;
     qsizetype n = 0;

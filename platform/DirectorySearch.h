@@ -26,11 +26,9 @@ public:
 
     // "*" matches any run of characters and "?" any one; letter case is not significant. Several
     // patterns separated by ";" match a name that any one of them matches.
-    static bool matches(const QString& patterns, const QString& name);
+    static bool matches(const QString& pattern, const QString& name);
 
 private:
-    static bool matchesOne(const QString& pattern, const QString& name);
-
     QStringList m_names;
     qsizetype m_position = 0;
 };
