@@ -40,3 +40,14 @@ FittedPicture loadFittedPicture(
         throw RuntimeError(invalidPicture, path, file.errorString());
     return picture;
 }
+
+QImage forScreen(QImage image, const QSize& devicePixels)
+{
+    if (image.isNull())
+        return image;
+    if (image.size() != devicePixels)
+        image = image.scaled(devicePixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    const QImage::Format format =
+        image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+    return image.format() == format ? image : std::move(image).convertToFormat(format);
+}

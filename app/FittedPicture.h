@@ -28,3 +28,7 @@ PictureFit fitPicture(
 // RuntimeError when the file cannot be read or its size cannot be fitted.
 FittedPicture loadFittedPicture(
     const QString& path, qint32 clientWidth, qint32 clientHeight, qreal devicePixelRatio);
+
+// The picture at exactly the size it is shown at, in a format the screen takes as it is: called
+// off the window's thread, so that painting it there is a copy.
+QImage forScreen(QImage image, const QSize& devicePixels);

@@ -28,19 +28,6 @@ std::optional<FileStamp> stampOf(const QString& path)
         qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec };
 }
 
-// The picture at exactly the size it is shown at, in a format the screen takes as it is: the
-// scaling and the conversion happen here, off the window's thread, and painting it is a copy.
-QImage forScreen(QImage image, const PictureFit& fit)
-{
-    if (image.isNull())
-        return image;
-    if (image.size() != fit.devicePixels)
-        image = image.scaled(fit.devicePixels, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    const QImage::Format format =
-        image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
-    return image.format() == format ? image : std::move(image).convertToFormat(format);
-}
-
 } // namespace
 
 ShowLoader::ShowLoader(Mode mode, QObject* parent)
@@ -103,7 +90,11 @@ ShowLoader::Work ShowLoader::read(const Request& request, bool drawMetafiles)
         if (file.isMetafile() && !drawMetafiles)
             work.helperPixels = fit.devicePixels;
         else
-            loaded.picture.image = forScreen(file.decodeForDisplay(fit.devicePixels), fit);
+            loaded.picture.image =
+                forScreen(file.decodeForDisplay(fit.devicePixels), fit.devicePixels);
+        // Only these formats may hold further frames.
+        loaded.mayAnimate =
+            file.format() == "gif" || file.format() == "webp" || file.format() == "avif";
     } catch (const RuntimeError&) {
         // A size that cannot be fitted: the picture cannot be shown.
     }

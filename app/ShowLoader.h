@@ -43,6 +43,8 @@ struct LoadedPicture
     ClientArea area;
     FileStamp stamp;
     FittedPicture picture;
+    // A GIF, WebP or AVIF file: further frames, if it has any, follow while it is on screen.
+    bool mayAnimate = false;
 };
 
 // Reads and decodes the show's pictures away from the window's thread: raster pictures in the

@@ -28,6 +28,7 @@ SlideShow::SlideShow(ShowLoader::Mode mode, std::function<ClientArea()> clientAr
     m_timer.setInterval(3000);
     connect(&m_timer, &QTimer::timeout, this, &SlideShow::showNext);
     connect(&m_loader, &ShowLoader::loaded, this, &SlideShow::loaded);
+    connect(&m_animation, &AnimationPlayer::frameDue, this, &SlideShow::frameDue);
 }
 
 QString SlideShow::absoluteFolder(const QString& folderText) const
@@ -195,10 +196,14 @@ void SlideShow::loaded(const LoadedPicture& picture)
     // as soon as it appears.
     if (std::exchange(m_tickDropped, false) && m_timer.isActive())
         m_timer.start();
-    if (picture.picture.image.isNull())
+    m_animation.stop();
+    if (picture.picture.image.isNull()) {
         emit imageFailed();
-    else
+    } else {
         emit imageReady(picture.picture);
+        if (picture.mayAnimate)
+            m_animation.play(picture.path, picture.picture.image.size());
+    }
     readAhead();
 }
 
@@ -214,6 +219,7 @@ void SlideShow::readAhead()
 void SlideShow::pause()
 {
     m_timer.stop();
+    m_animation.stop();
     dropLoads();
     m_state = State::Paused;
 }
@@ -228,6 +234,7 @@ void SlideShow::resume()
 void SlideShow::stop()
 {
     m_timer.stop();
+    m_animation.stop();
     dropLoads();
     m_ahead.reset();
     m_state = State::Idle;

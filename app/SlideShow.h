@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "app/AnimationPlayer.h"
 #include "app/ShowLoader.h"
 #include "platform/DirectorySearch.h"
 
@@ -67,6 +68,8 @@ signals:
     void imageReady(const FittedPicture& picture);
     // The due picture cannot be shown: the background stays for one interval.
     void imageFailed();
+    // The next frame of the animated picture on screen, at its size.
+    void frameDue(const QImage& frame);
 
 private:
     void advance();
@@ -82,6 +85,8 @@ private:
     ShowLoader::Mode m_mode;
     ShowLoader m_loader;
     QTimer m_timer;
+    // Plays the picture on screen while it is shown and the show runs.
+    AnimationPlayer m_animation;
     DirectorySearch m_search;
     QString m_folder; // absolute, with a final "/"
     QString m_pattern;

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/SlidewellForm.h"
 
+#include "pictures/PictureFormats.h"
 #include "platform/CommandLine.h"
 #include "platform/Conversions.h"
 #include "platform/FontFit.h"
@@ -17,6 +18,8 @@
 #include <QMouseEvent>
 #include <QTimer>
 #include <QWindow>
+
+#include <algorithm>
 
 namespace {
 
@@ -67,6 +70,8 @@ int buttonCode(Qt::MouseButton button)
 
 } // namespace
 
+const QString SlidewellForm::allPicturesFormat = QStringLiteral("All Pictures");
+
 SlidewellForm::SlidewellForm(const QStringList& arguments, FormServices services)
     : ui(std::make_unique<Ui::SlidewellForm>())
     , m_services(std::move(services))
@@ -79,7 +84,15 @@ SlidewellForm::SlidewellForm(const QStringList& arguments, FormServices services
     , m_swatchColor(VbColor::black)
 {
     ui->setupUi(this);
+    for (const PictureFormat& format : pictureFormats())
+        ui->imageFileFormatComboBox->addItem(format.name);
+    ui->imageFileFormatComboBox->addItem(allPicturesFormat);
+    ui->imageFileFormatComboBox->setCurrentIndex(-1);
     fitFontToDesign();
+    // Wide enough for its longest item.
+    ui->imageFileFormatComboBox->resize(std::max(ui->imageFileFormatComboBox->width(),
+                                            ui->imageFileFormatComboBox->sizeHint().width()),
+        ui->imageFileFormatComboBox->height());
     ui->surface->setAutoFillBackground(true);
     ui->pictureImage->hide();
     setSwatchColor(VbColor::black);
@@ -118,6 +131,7 @@ SlidewellForm::SlidewellForm(const QStringList& arguments, FormServices services
             [this, option = option, name = name] { saveShowOption(option, name); });
     connect(&m_show, &SlideShow::imageReady, this, &SlidewellForm::showPicture);
     connect(&m_show, &SlideShow::imageFailed, this, &SlidewellForm::ResetPictureImage);
+    connect(&m_show, &SlideShow::frameDue, ui->pictureImage, &ImageControl::setPicture);
     connect(ui->exitButton, &QPushButton::clicked, this, &SlidewellForm::exitButton_Click);
     connect(ui->exitMenu, &QAction::triggered, this, &SlidewellForm::exitMenu_Click);
     connect(ui->playButton, &QPushButton::clicked, this, &SlidewellForm::playButton_Click);

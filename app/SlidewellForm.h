@@ -47,7 +47,10 @@ public:
     // Show start.
     void playButton_Click();
     bool ValidateImageDelay();
+    // The patterns of the selected format, separated by ";".
     QString GetFilePattern() const;
+    // The format list's last item: the pictures of every format.
+    static const QString allPicturesFormat;
     static QString AddTrailingBackslash(const QString& path);
     void SetMenusVisible(bool visible);
     void StartShow(qint32 interval);

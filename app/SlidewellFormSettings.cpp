@@ -17,14 +17,18 @@ namespace {
 
 const QString settingsKeyPath = QStringLiteral("Software\\Slidewell");
 
-// A value that cannot be read looks like one stored empty.
-QString readSetting(const QString& name)
+// Nothing when the value is absent or cannot be read.
+std::optional<QString> storedSetting(const QString& name)
 {
     QString text;
-    RegistryToolModule::ReadKeyValue(
-        RegistryToolModule::HKEY_LOCAL_MACHINE, settingsKeyPath, name, text);
+    if (!RegistryToolModule::ReadKeyValue(
+            RegistryToolModule::HKEY_LOCAL_MACHINE, settingsKeyPath, name, text))
+        return std::nullopt;
     return text;
 }
+
+// A value that cannot be read looks like one stored empty.
+QString readSetting(const QString& name) { return storedSetting(name).value_or(QString()); }
 
 void writeSetting(const QString& name, const QString& text)
 {
@@ -67,8 +71,9 @@ void SlidewellForm::LoadSettings()
     if (color && VbColor::isValid(*color))
         setSwatchColor(*color);
 
-    // The list finds its entries without regard to case; any other text selects nothing.
-    text = readSetting(QStringLiteral("fileFormat"));
+    // The list finds its entries without regard to case; any other text selects nothing. With no
+    // format stored at all, as at the first start, a show takes every picture of the folder.
+    text = storedSetting(QStringLiteral("fileFormat")).value_or(allPicturesFormat);
     if (!text.isEmpty()) {
         const int index = ui->imageFileFormatComboBox->findText(text, Qt::MatchFixedString);
         if (index >= 0)

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/FittedPicture.h"
 #include "app/SlidewellForm.h"
+#include "pictures/PictureFormats.h"
 #include "platform/Conversions.h"
 #include "platform/MessageBox.h"
 #include "platform/RuntimeError.h"
@@ -120,7 +121,14 @@ bool SlidewellForm::ValidateImageDelay()
 QString SlidewellForm::GetFilePattern() const
 {
     const QString format = ui->imageFileFormatComboBox->currentText();
-    return format == QLatin1String("JPG") ? QStringLiteral("*.JP*") : QStringLiteral("*.") + format;
+    if (format == allPicturesFormat)
+        return allPicturePatterns().join(u';');
+    for (const PictureFormat& candidate : pictureFormats()) {
+        if (candidate.name == format)
+            return candidate.patterns.join(u';');
+    }
+    // No format selected: "*." alone, the names without an extension.
+    return QStringLiteral("*.") + format;
 }
 
 QString SlidewellForm::AddTrailingBackslash(const QString& path)

@@ -10,10 +10,12 @@ set(CPACK_PACKAGE_CONTACT "Slidewell Developers <developers@slidewell.example.or
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "desktop slideshow of the pictures of a folder")
 # One line per line of the package's long description.
 string(JOIN "\n" CPACK_PACKAGE_DESCRIPTION
-    "Slidewell shows the BMP, DIB, EMF, GIF, ICO, JPG or WMF pictures of a folder"
-    "one after the other, full screen or in a window that can be resized, each"
-    "scaled with its proportions kept. A right click pauses, resumes or stops the"
-    "show; the settings are remembered between runs. Sample pictures are included.")
+    "Slidewell shows the pictures of a folder (JPEG, PNG, GIF, WebP, TIFF, AVIF,"
+    "HEIC, SVG, BMP, ICO, EMF and WMF; one format or all of them, animations"
+    "playing) one after the other, full screen or in a window that can be"
+    "resized, each scaled with its proportions kept. A right click pauses, resumes"
+    "or stops the show; the settings are remembered between runs. Sample pictures"
+    "are included.")
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/COPYING)
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)

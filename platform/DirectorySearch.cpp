@@ -93,6 +93,11 @@ QString DirectorySearch::next()
 
 bool DirectorySearch::matches(const QString& pattern, const QString& name)
 {
+    if (pattern.contains(u';')) {
+        const QStringList patterns = pattern.split(u';');
+        return std::any_of(patterns.cbegin(), patterns.cend(),
+            [&name](const QString& one) { return matches(one, name); });
+    }
     // A final "." stands for "no extension": "*." matches names without a dot.
     if (pattern.endsWith(u'.') && pattern.size() > 1)
         return !name.contains(u'.') && matches(pattern.chopped(1), name);

@@ -32,7 +32,8 @@ public:
     // The next name of the current search, or empty text when there are no more.
     QString next();
 
-    // "*" matches any run of characters and "?" any one; letter case is not significant.
+    // "*" matches any run of characters and "?" any one; letter case is not significant. Several
+    // patterns separated by ";" match a name that any one of them matches.
     static bool matches(const QString& pattern, const QString& name);
 
 private:

@@ -31,6 +31,19 @@ inline QByteArray twoPixelGif()
                                "3b");
 }
 
+// A 2x1 GIF of two frames: red (50 ms), then blue on the right (no delay, shown for 100 ms).
+inline QByteArray twoFrameGif()
+{
+    return QByteArray::fromHex("47494638396102000100800000ff00000000ff"
+                               "21f9040005000000"
+                               "2c000000000200010000"
+                               "0202040a00"
+                               "21f9040000000000"
+                               "2c010000000100010000"
+                               "02024c0100"
+                               "3b");
+}
+
 // The JPEG with another frame size in its start-of-frame header (baseline or progressive), or
 // empty when it has none.
 inline QByteArray withJpegFrameSize(QByteArray jpeg, quint16 width, quint16 height)

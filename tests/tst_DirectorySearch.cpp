@@ -77,6 +77,10 @@ void tst_DirectorySearch::matchesWindowsWildcards_data()
                                             << "ab.ico" << false;
     QTest::newRow("non-ASCII case") << "*.JPG"
                                     << "Äpfel.jpg" << true;
+    QTest::newRow("several: any one") << "*.BMP;*.JP*;*.tif"
+                                      << "a.TIF" << true;
+    QTest::newRow("several: none") << "*.BMP;*.JP*;*.tif"
+                                   << "a.tiff" << false;
 }
 
 void tst_DirectorySearch::matchesWindowsWildcards()
@@ -114,6 +118,8 @@ void tst_DirectorySearch::listsRegularFilesByNameWithoutCase()
     QCOMPARE(allNames(search, dir.path() + QStringLiteral("/*.JP*")),
         QStringList({ "A.JPG", "b.jpg", "c.jpeg", "d.jpg" }));
     QCOMPARE(search.next(), QString());
+    QCOMPARE(allNames(search, dir.path() + QStringLiteral("/*.TXT;*.JP*")),
+        QStringList({ "A.JPG", "b.jpg", "c.jpeg", "d.jpg", "notes.txt" }));
     QCOMPARE(allNames(search, dir.path() + QStringLiteral("/*.")), QStringList());
     QCOMPARE(allNames(search, dir.path() + QStringLiteral("/*.TXT")), QStringList({ "notes.txt" }));
 

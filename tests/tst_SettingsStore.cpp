@@ -106,7 +106,7 @@ void tst_SettingsStore::firstRunShowsDesignChoices()
     QVERIFY(ui->adjustableSizeOptionButton->isChecked());
     QVERIFY(!ui->fullScreenOptionButton->isChecked());
     QCOMPARE(form->swatchColor(), VbColor::black);
-    QCOMPARE(ui->imageFileFormatComboBox->currentIndex(), -1);
+    QCOMPARE(ui->imageFileFormatComboBox->currentText(), QStringLiteral("All Pictures"));
     QVERIFY(!QFileInfo::exists(userFile()));
 }
 
@@ -173,7 +173,8 @@ void tst_SettingsStore::fileFormatSelectsListEntries_data()
     QTest::newRow("JPG") << QByteArray("JPG") << "JPG";
     QTest::newRow("WMF") << QByteArray("WMF") << "WMF";
     QTest::newRow("lower case") << QByteArray("gif") << "GIF";
-    QTest::newRow("not in the list") << QByteArray("PNG") << "";
+    QTest::newRow("new format") << QByteArray("webp") << "WEBP";
+    QTest::newRow("not in the list") << QByteArray("JPEG") << "";
     QTest::newRow("blank before") << QByteArray("\" BMP\"") << "";
     QTest::newRow("empty") << QByteArray() << "";
 }

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
+#include "ImageBytes.h"
 #include "app/SlidewellForm.h"
 #include "platform/VbColor.h"
 #include "settings/RegistryToolModule.h"
@@ -50,6 +51,7 @@ private slots:
     void fitsEachImageToCurrentClientArea();
     void wrapsAroundAndNamesEachImage();
     void damagedFileShowsBackgroundOnEveryRound();
+    void animationPlaysOnlyWhileShownAndRunning();
     void skipsDirectoriesHiddenFilesAndFifos();
     void relativeFolderKeepsShowing();
     void hangingHelperLeavesWindowAnswering();
@@ -245,6 +247,12 @@ void tst_Show::reportsMissingImages_data()
     QTest::newRow("JPG matches a.jpeg") << "JPG"
                                         << ""
                                         << "";
+    QTest::newRow("All Pictures") << "All Pictures"
+                                  << ""
+                                  << "";
+    QTest::newRow("TIFF") << "TIFF"
+                          << ""
+                          << QStringLiteral("The folder selected does not contain any TIFF") + rest;
     QTest::newRow("folder that does not exist")
         << "JPG"
         << "missing" << QStringLiteral("The folder selected does not contain any JPG") + rest;
@@ -457,6 +465,31 @@ void tst_Show::damagedFileShowsBackgroundOnEveryRound()
         QVERIFY(fading->isVisible());
     }
     QVERIFY(m_answers.messages.isEmpty());
+}
+
+void tst_Show::animationPlaysOnlyWhileShownAndRunning()
+{
+    QFile gif(m_dir->filePath(QStringLiteral("a.gif")));
+    QVERIFY(gif.open(QIODevice::WriteOnly) && gif.write(ImageBytes::twoFrameGif()) > 0);
+    gif.close();
+    writeImage(QStringLiteral("b.bmp"), 20, 10, Qt::green);
+    startForm().controls()->imageFileFormatComboBox->setCurrentText(QStringLiteral("All Pictures"));
+    play();
+    const QImage& shown = m_form->controls()->pictureImage->picture();
+    const auto right = [&shown] { return shown.pixelColor(shown.width() - 1, 0); };
+    QTRY_COMPARE(right(), QColor(Qt::blue));
+    QTRY_COMPARE(right(), QColor(Qt::red));
+    // No frame of the animation comes after the next picture, nor while the show is paused.
+    QCOMPARE(tickCaption(), QStringLiteral("Slidewell - b.bmp"));
+    QTest::qWait(300);
+    QCOMPARE(right(), QColor(Qt::green));
+    QCOMPARE(tickCaption(), QStringLiteral("Slidewell - a.gif"));
+    QTRY_COMPARE(right(), QColor(Qt::blue));
+    m_answers.choices = { 2 };
+    m_form->Form_MouseDown(2);
+    const qint64 paused = shown.cacheKey();
+    QTest::qWait(300);
+    QCOMPARE(shown.cacheKey(), paused);
 }
 
 void tst_Show::skipsDirectoriesHiddenFilesAndFifos()

@@ -35,8 +35,6 @@ void tst_StartUp::firstRunShowsDesignValues()
     QCOMPARE(ui->folderTextBox->text(), QString());
     QCOMPARE(ui->imageDelayComboBox->currentText(), QStringLiteral("3"));
     QCOMPARE(ui->imageDelayComboBox->count(), 20);
-    QCOMPARE(ui->imageFileFormatComboBox->currentIndex(), -1);
-    QCOMPARE(ui->imageFileFormatComboBox->currentText(), QString());
     QCOMPARE(form.swatchColor(), VbColor::black);
     QCOMPARE(form.BackColor(), VbColor::windowBackground);
     form.show();

@@ -19,12 +19,12 @@ show_start() {
 show_click() { xdotool mousemove $((CX + $1)) $((SY + $2)) click 1; }
 
 # show_settings full|adjustable FORMAT_LETTER DELAY: the size mode, the format (picked by its
-# first letter) and the delay text.
+# first letter; an empty letter keeps the one selected) and the delay text.
 show_settings() {
     if [[ "$1" == full ]]; then show_click 34 96; else show_click 34 120; fi
     # The format box comes just before the delay box in the tab order; a letter picks its item.
     show_click 130 182
-    xdotool key shift+Tab "$2" Tab ctrl+a
+    xdotool key shift+Tab ${2:+"$2"} Tab ctrl+a
     xdotool type "$3"
 }
 
