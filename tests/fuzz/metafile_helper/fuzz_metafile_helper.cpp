@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// The metafile helper's drawing on arbitrary bytes, in process so that the sanitizers see it: as
-// the helper does, only what the header reader accepts is drawn, at a small size.
+// The metafile player on arbitrary bytes, in process so that the sanitizers see it: as the helper
+// does, only what the header reader accepts is played, at a small size.
 #include "pictures/MetafileHeader.h"
-#include "pictures/metafile/EmfDrawing.h"
-#include "pictures/metafile/WmfDrawing.h"
+#include "pictures/metafile/EmfPlayer.h"
+#include "pictures/metafile/WmfPlayer.h"
 
 #include <QByteArray>
+#include <QGuiApplication>
 #include <QImage>
 
 #include <cstddef>
@@ -13,6 +14,14 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
+    // Text needs the font database; one application serves every input.
+    static int argc = 1;
+    static char name[] = "fuzz_metafile_helper";
+    static char* argv[] = { name, nullptr };
+    static const bool platform = qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication application(argc, argv);
+    Q_UNUSED(platform);
+
     QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     MetafileHeader header;
     if (!header.read(bytes))
@@ -21,8 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     QImage image(64, 48, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     if (header.kind() == MetafileKind::Emf)
-        drawEmf(bytes, image);
+        playEmf(bytes, image);
     else
-        drawWmf(bytes, image);
+        playWmf(bytes, image);
     return 0;
 }

@@ -1,0 +1,395 @@
+// SPDX-License-Identifier: GPL-2.0-or-later
+#include "pictures/metafile/MetafileFonts.h"
+
+#include <QHash>
+#include <QStringDecoder>
+
+namespace {
+
+constexpr int symbolCharset = 2;
+
+// Adobe Symbol's codes 0x20-0xFF as Unicode; 0 where the font has no character.
+constexpr char16_t symbolCodes[224] = {
+    // 0x20
+    0x0020,
+    0x0021,
+    0x2200,
+    0x0023,
+    0x2203,
+    0x0025,
+    0x0026,
+    0x220B,
+    0x0028,
+    0x0029,
+    0x2217,
+    0x002B,
+    0x002C,
+    0x2212,
+    0x002E,
+    0x002F,
+    // 0x30
+    0x0030,
+    0x0031,
+    0x0032,
+    0x0033,
+    0x0034,
+    0x0035,
+    0x0036,
+    0x0037,
+    0x0038,
+    0x0039,
+    0x003A,
+    0x003B,
+    0x003C,
+    0x003D,
+    0x003E,
+    0x003F,
+    // 0x40
+    0x2245,
+    0x0391,
+    0x0392,
+    0x03A7,
+    0x0394,
+    0x0395,
+    0x03A6,
+    0x0393,
+    0x0397,
+    0x0399,
+    0x03D1,
+    0x039A,
+    0x039B,
+    0x039C,
+    0x039D,
+    0x039F,
+    // 0x50
+    0x03A0,
+    0x0398,
+    0x03A1,
+    0x03A3,
+    0x03A4,
+    0x03A5,
+    0x03C2,
+    0x03A9,
+    0x039E,
+    0x03A8,
+    0x0396,
+    0x005B,
+    0x2234,
+    0x005D,
+    0x22A5,
+    0x005F,
+    // 0x60
+    0x203E,
+    0x03B1,
+    0x03B2,
+    0x03C7,
+    0x03B4,
+    0x03B5,
+    0x03C6,
+    0x03B3,
+    0x03B7,
+    0x03B9,
+    0x03D5,
+    0x03BA,
+    0x03BB,
+    0x03BC,
+    0x03BD,
+    0x03BF,
+    // 0x70
+    0x03C0,
+    0x03B8,
+    0x03C1,
+    0x03C3,
+    0x03C4,
+    0x03C5,
+    0x03D6,
+    0x03C9,
+    0x03BE,
+    0x03C8,
+    0x03B6,
+    0x007B,
+    0x007C,
+    0x007D,
+    0x223C,
+    0,
+    // 0x80
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    // 0x90
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    0,
+    // 0xA0
+    0x20AC,
+    0x03D2,
+    0x2032,
+    0x2264,
+    0x2044,
+    0x221E,
+    0x0192,
+    0x2663,
+    0x2666,
+    0x2665,
+    0x2660,
+    0x2194,
+    0x2190,
+    0x2191,
+    0x2192,
+    0x2193,
+    // 0xB0
+    0x00B0,
+    0x00B1,
+    0x2033,
+    0x2265,
+    0x00D7,
+    0x221D,
+    0x2202,
+    0x2022,
+    0x00F7,
+    0x2260,
+    0x2261,
+    0x2248,
+    0x2026,
+    0x23D0,
+    0x23AF,
+    0x21B5,
+    // 0xC0
+    0x2135,
+    0x2111,
+    0x211C,
+    0x2118,
+    0x2297,
+    0x2295,
+    0x2205,
+    0x2229,
+    0x222A,
+    0x2283,
+    0x2287,
+    0x2284,
+    0x2282,
+    0x2286,
+    0x2208,
+    0x2209,
+    // 0xD0
+    0x2220,
+    0x2207,
+    0x00AE,
+    0x00A9,
+    0x2122,
+    0x220F,
+    0x221A,
+    0x22C5,
+    0x00AC,
+    0x2227,
+    0x2228,
+    0x21D4,
+    0x21D0,
+    0x21D1,
+    0x21D2,
+    0x21D3,
+    // 0xE0
+    0x25CA,
+    0x2329,
+    0x00AE,
+    0x00A9,
+    0x2122,
+    0x2211,
+    0x239B,
+    0x239C,
+    0x239D,
+    0x23A1,
+    0x23A2,
+    0x23A3,
+    0x23A7,
+    0x23A8,
+    0x23A9,
+    0x23AA,
+    // 0xF0
+    0,
+    0x232A,
+    0x222B,
+    0x2320,
+    0x23AE,
+    0x2321,
+    0x239E,
+    0x239F,
+    0x23A0,
+    0x23A4,
+    0x23A5,
+    0x23A6,
+    0x23AB,
+    0x23AC,
+    0x23AD,
+    0,
+};
+
+// The Wingdings characters that pictures use most (bullets, boxes, ticks); others show as a
+// bullet rather than as a stray letter.
+char16_t wingding(int code)
+{
+    switch (code) {
+    case 0x20:
+        return 0x0020;
+    case 0x6C:
+        return 0x25CF;
+    case 0x6E:
+        return 0x25A0;
+    case 0x6F:
+        return 0x25A1;
+    case 0x71:
+        return 0x2751;
+    case 0x75:
+        return 0x25C6;
+    case 0x76:
+        return 0x2756;
+    case 0xA7:
+        return 0x25AA;
+    case 0xA8:
+        return 0x25FB;
+    case 0xD8:
+        return 0x27A2;
+    case 0xE0:
+        return 0x2192;
+    case 0xE8:
+        return 0x2794;
+    case 0xF0:
+        return 0x21E8;
+    case 0xFB:
+        return 0x2717;
+    case 0xFC:
+        return 0x2713;
+    case 0xFE:
+        return 0x2612;
+    default:
+        return 0x2022;
+    }
+}
+
+} // namespace
+
+QString substituteFamily(const QString& face)
+{
+    static const QHash<QString, QString> families {
+        { QStringLiteral("arial"), QStringLiteral("Liberation Sans") },
+        { QStringLiteral("helvetica"), QStringLiteral("Liberation Sans") },
+        { QStringLiteral("ms sans serif"), QStringLiteral("Liberation Sans") },
+        { QStringLiteral("microsoft sans serif"), QStringLiteral("Liberation Sans") },
+        { QStringLiteral("tahoma"), QStringLiteral("DejaVu Sans") },
+        { QStringLiteral("verdana"), QStringLiteral("DejaVu Sans") },
+        { QStringLiteral("segoe ui"), QStringLiteral("Liberation Sans") },
+        { QStringLiteral("times new roman"), QStringLiteral("Liberation Serif") },
+        { QStringLiteral("times"), QStringLiteral("Liberation Serif") },
+        { QStringLiteral("ms serif"), QStringLiteral("Liberation Serif") },
+        { QStringLiteral("courier new"), QStringLiteral("Liberation Mono") },
+        { QStringLiteral("courier"), QStringLiteral("Liberation Mono") },
+        { QStringLiteral("calibri"), QStringLiteral("Carlito") },
+        { QStringLiteral("calibri light"), QStringLiteral("Carlito") },
+        { QStringLiteral("cambria"), QStringLiteral("Caladea") },
+        { QStringLiteral("cambria math"), QStringLiteral("Caladea") },
+        { QStringLiteral("symbol"), QStringLiteral("DejaVu Sans") },
+        { QStringLiteral("wingdings"), QStringLiteral("DejaVu Sans") },
+        { QStringLiteral("mt extra"), QStringLiteral("DejaVu Serif") },
+    };
+    return families.value(face.trimmed().toLower(), face);
+}
+
+bool isSymbolFont(const QString& face, int charset)
+{
+    const QString name = face.trimmed().toLower();
+    return charset == symbolCharset || name == QLatin1String("symbol")
+        || name.startsWith(QLatin1String("wingdings"));
+}
+
+QString symbolsToUnicode(const QString& text, const QString& face)
+{
+    const bool wingdings = face.trimmed().toLower().startsWith(QLatin1String("wingdings"));
+    QString result;
+    result.reserve(text.size());
+    for (const QChar character : text) {
+        int code = character.unicode();
+        if (code >= 0xF020 && code <= 0xF0FF)
+            code -= 0xF000;
+        if (code < 0x20 || code > 0xFF) {
+            result.append(character);
+            continue;
+        }
+        const char16_t mapped = wingdings ? wingding(code) : symbolCodes[code - 0x20];
+        result.append(QChar(mapped ? mapped : char16_t(code)));
+    }
+    return result;
+}
+
+QString decodeCharset(const QByteArray& text, int charset)
+{
+    const char* codePage = nullptr;
+    switch (charset) {
+    case symbolCharset:
+        return QString::fromLatin1(text);
+    case 128:
+        codePage = "Shift_JIS";
+        break;
+    case 129:
+        codePage = "EUC-KR";
+        break;
+    case 134:
+        codePage = "GBK";
+        break;
+    case 136:
+        codePage = "Big5";
+        break;
+    case 161:
+        codePage = "windows-1253";
+        break;
+    case 162:
+        codePage = "windows-1254";
+        break;
+    case 177:
+        codePage = "windows-1255";
+        break;
+    case 178:
+        codePage = "windows-1256";
+        break;
+    case 186:
+        codePage = "windows-1257";
+        break;
+    case 204:
+        codePage = "windows-1251";
+        break;
+    case 238:
+        codePage = "windows-1250";
+        break;
+    default:
+        codePage = "windows-1252";
+    }
+    QStringDecoder decoder(codePage);
+    if (!decoder.isValid())
+        return QString::fromLatin1(text);
+    return decoder.decode(text);
+}
