@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "pictures/metafile/EmfPlusPlayer.h"
 
+#include "pictures/metafile/EmfPlayer.h"
 #include "pictures/metafile/GdiDevice.h"
+#include "pictures/metafile/WmfPlayer.h"
 #include "pictures/metafile/MetafileFonts.h"
 
 #include <QFontMetricsF>
@@ -410,6 +412,15 @@ void EmfPlusPlayer::record(quint16 type, quint16 flags, const RecordData& data)
     }
 }
 
+double EmfPlusPlayer::emInWorld(const Font& font) const
+{
+    // Sizes in pixels count as world units, as GDI+ draws them; physical units go through the
+    // page transform.
+    if (font.unit <= 2)
+        return font.emSize;
+    return font.emSize * unitScale(font.unit) / unitScale(m_pageUnit) / m_pageScale;
+}
+
 double EmfPlusPlayer::unitScale(int unit) const
 {
     switch (unit) {
@@ -482,6 +493,9 @@ EmfPlusPlayer::Object EmfPlusPlayer::readObject(int type, const RecordData& data
     case RegionObject:
         return readRegion(data);
     case ImageObject:
+        if (data.u32(4) == 2)
+            return Metafile { QByteArray(data.data() + 16,
+                std::clamp<qsizetype>(data.u32(12), 0, std::max<qsizetype>(0, data.size() - 16))) };
         return readImage(data);
     case FontObject: {
         Font font;
@@ -517,10 +531,20 @@ QBrush EmfPlusPlayer::readBrush(const RecordData& data) const
         gradient.setSpread(QGradient::RepeatSpread);
         return gradient;
     }
-    case 3: {
+    case 2: {
+        // A texture: flags, wrap mode, an optional transform, then the image.
+        const quint32 flags = data.u32(8);
+        const QImage image = readImage(data.mid(flags & 0x02 ? 40 : 16));
+        if (image.isNull())
+            return QColor(Qt::gray);
+        QBrush brush(image);
+        if (flags & 0x02)
+            brush.setTransform(matrixAt(data, 16));
+        return brush;
+    }
+    case 3:
         // Path gradients are drawn in their centre colour.
         return argb(data.u32(12));
-    }
     default:
         return QColor(Qt::gray);
     }
@@ -792,9 +816,16 @@ void EmfPlusPlayer::stroke(const QPainterPath& path, quint32 penId)
         painter->strokePath(path, pen);
 }
 
-void EmfPlusPlayer::drawImage(quint32 imageId, const QRectF& source, const QPolygonF& destination)
+void EmfPlusPlayer::drawImage(quint32 imageId, const QRectF& givenSource, const QPolygonF& destination)
 {
-    const auto* image = std::get_if<QImage>(objectAt(imageId));
+    QRectF source = givenSource;
+    const QImage* image = std::get_if<QImage>(objectAt(imageId));
+    QImage played;
+    if (const auto* metafile = std::get_if<Metafile>(objectAt(imageId)); metafile && destination.size() == 3) {
+        played = playMetafile(metafile->data, destination);
+        image = &played;
+        source = QRectF(played.rect());
+    }
     if (!image || image->isNull() || destination.size() != 3 || !finiteRect(source)
         || source.width() == 0 || source.height() == 0)
         return;
@@ -806,6 +837,31 @@ void EmfPlusPlayer::drawImage(quint32 imageId, const QRectF& source, const QPoly
         * QTransform(xAxis.x(), xAxis.y(), yAxis.x(), yAxis.y(), origin.x(), origin.y());
     if (QPainter* painter = m_device.painterFor(placement * transform()))
         painter->drawImage(source, *image, source);
+}
+
+QImage EmfPlusPlayer::playMetafile(const QByteArray& data, const QPolygonF& destination) const
+{
+    // Pictures inside pictures are drawn at the size they are shown at, to a limited depth.
+    static int depth = 0;
+    const QTransform t = transform();
+    const QSizeF size(QLineF(t.map(destination[0]), t.map(destination[1])).length(),
+        QLineF(t.map(destination[0]), t.map(destination[2])).length());
+    if (depth >= 4 || !(size.width() >= 1) || !(size.height() >= 1) || size.width() > 4096
+        || size.height() > 4096)
+        return {};
+    QImage image(size.toSize(), QImage::Format_ARGB32_Premultiplied);
+    if (image.isNull())
+        return {};
+    image.fill(Qt::transparent);
+    const QByteArray& records = data;
+    ++depth;
+    const RecordData check(records.constData(), records.size());
+    if (check.u32(0) == 1 && check.u32(40) == 0x464D4520)
+        playEmf(records, image);
+    else
+        playWmf(records, image);
+    --depth;
+    return image;
 }
 
 void EmfPlusPlayer::drawString(quint16 flags, const RecordData& data)
@@ -825,7 +881,7 @@ void EmfPlusPlayer::drawString(quint16 flags, const RecordData& data)
 
     // The font's em in world units, drawn in a transform without the world's scale so that
     // glyphs are laid out at the size they are seen.
-    const double em = font->emSize * unitScale(font->unit) / unitScale(m_pageUnit) / m_pageScale;
+    const double em = emInWorld(*font);
     const QTransform t = transform();
     const double scale = std::sqrt(std::abs(t.determinant()));
     const double pixels = em * scale;
@@ -865,7 +921,7 @@ void EmfPlusPlayer::drawDriverString(quint16 flags, const RecordData& data)
         return;
     const QBrush brush = brushOf(flags & directColour, data.u32(0));
     const qsizetype positionsAt = 16 + qsizetype(count) * 2;
-    const double em = font->emSize * unitScale(font->unit) / unitScale(m_pageUnit) / m_pageScale;
+    const double em = emInWorld(*font);
     const QTransform t = transform();
     const double scale = std::sqrt(std::abs(t.determinant()));
     const double pixels = em * scale;

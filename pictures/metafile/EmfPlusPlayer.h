@@ -46,8 +46,13 @@ private:
         int alignment = 0;
         int lineAlignment = 0;
     };
-    using Object =
-        std::variant<std::monostate, QBrush, QPen, QPainterPath, QRegion, QImage, Font, Format>;
+    // A picture inside the picture: its records.
+    struct Metafile
+    {
+        QByteArray data;
+    };
+    using Object = std::variant<std::monostate, QBrush, QPen, QPainterPath, QRegion, QImage, Font,
+        Format, Metafile>;
     struct State
     {
         QTransform world;
@@ -68,6 +73,8 @@ private:
     void combineClip(const QRegion& region, int mode);
     QTransform transform() const;
     double unitScale(int unit) const;
+    double emInWorld(const Font& font) const;
+    QImage playMetafile(const QByteArray& data, const QPolygonF& destination) const;
     void fill(const QPainterPath& path, const QBrush& brush);
     void stroke(const QPainterPath& path, quint32 penId);
     void drawImage(quint32 imageId, const QRectF& source, const QPolygonF& destination);
