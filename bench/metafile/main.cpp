@@ -113,6 +113,32 @@ double percentile(std::vector<double> values, double fraction)
 
 constexpr int skipped = 77;
 
+// Files whose reference rendering is wrong, with the reason; they are listed and left out of the
+// shares rather than lowering the bar for the others.
+const QHash<QString, QString>& wrongReferences()
+{
+    static const QHash<QString, QString> files {
+        { QStringLiteral("poi-ooxml__47813.xlsx_thumbnail.wmf"),
+            QStringLiteral("the reference is a black box where the spreadsheet's cells are") },
+        { QStringLiteral("poi-ooxml__54524.xlsx_thumbnail.wmf"),
+            QStringLiteral("the reference is a black box where the spreadsheet's cells are") },
+        { QStringLiteral("poi-ooxml__60289.xlsx_thumbnail.wmf"),
+            QStringLiteral("the reference is a black box where the spreadsheet's cells are") },
+        { QStringLiteral("poi-ooxml__hello-world-signed.xlsx_thumbnail.wmf"),
+            QStringLiteral("the reference is a black box where the spreadsheet's cells are") },
+        { QStringLiteral("lo__libreoffice_B_DNA.wmf"),
+            QStringLiteral("the reference squashes the picture: its atoms are ellipses, not "
+                           "circles, against the placeable header's proportions") },
+        { QStringLiteral("lo__LibreOffice_TextureBrush.emf"),
+            QStringLiteral("the reference is blank: it does not fill with EMF+ texture brushes") },
+        { QStringLiteral("lo__LibreOffice_TileImage.emf"),
+            QStringLiteral("the reference draws only the frame, not the EMF+ texture fill") },
+        { QStringLiteral("l2s__test-164.emf"),
+            QStringLiteral("the reference draws Wingdings codes as letters and digits") },
+    };
+    return files;
+}
+
 struct Figures
 {
     void print(const QString& title) const;
@@ -123,14 +149,15 @@ struct Figures
     int crashed = 0;
     int timedOut = 0;
     int close = 0;
+    int wrongReference = 0;
     std::vector<double> milliseconds;
 };
 
 void Figures::print(const QString& title) const
 {
-    std::printf("%s: %d files, %d shown, %d failed, %d crashed, %d timed out, %d close; "
-                "median %.0f ms, worst %.0f ms per file\n",
-        qPrintable(title), files, shown, failed, crashed, timedOut, close,
+    std::printf("%s: %d files, %d shown, %d failed, %d crashed, %d timed out, %d close of %d "
+                "with a sound reference; median %.0f ms, worst %.0f ms per file\n",
+        qPrintable(title), files, shown, failed, crashed, timedOut, close, files - wrongReference,
         percentile(milliseconds, 0.5), percentile(milliseconds, 1.0));
 }
 
@@ -203,18 +230,25 @@ int main(int argc, char** argv)
                 close = !reference.isNull() && isClose(picture, reference, why);
                 if (!close)
                     error = why;
-                figures.close += close;
                 if (!output.isEmpty())
                     onWhite(picture).save(QDir(output).filePath(base + '.' + kind + ".png"));
+            }
+            const QString wrong = wrongReferences().value(name);
+            if (!wrong.isEmpty()) {
+                close = false;
+                error = QStringLiteral("wrong reference: ") + wrong;
             }
             std::printf("%s\t%s\t%.0f ms\t%s\n", qPrintable(name),
                 picture.isNull() ? "failed" : (close ? "close" : "shown"),
                 figures.milliseconds.back(), qPrintable(error));
+            figures.close += close;
             Figures& group = groups[groupOf(name)];
             ++group.files;
             group.shown += !picture.isNull();
             group.failed += picture.isNull();
             group.close += close;
+            group.wrongReference += !wrong.isEmpty();
+            figures.wrongReference += !wrong.isEmpty();
             group.crashed += crashed;
             group.timedOut += timedOut;
             figures.crashed += crashed;
@@ -230,7 +264,7 @@ int main(int argc, char** argv)
             continue;
         const auto [leastShown, leastClose] = leastShares.value(kind);
         passed = passed && figures.shown >= leastShown * figures.files
-            && figures.close >= leastClose * figures.files;
+            && figures.close >= leastClose * (figures.files - figures.wrongReference);
     }
     if (check && !passed) {
         std::printf("FAILED: a file crashed or timed out, or fewer files were shown or close\n");

@@ -193,24 +193,19 @@ QImage decodeRows(const Layout& layout, const RecordData& bits)
     return image;
 }
 
-} // namespace
-
-QImage decodeDib(const RecordData& info, const RecordData& bits)
+QImage decodeLayout(const Layout& layout, const RecordData& bits)
 {
-    const auto layout = readLayout(info);
-    if (!layout)
-        return {};
-    switch (layout->compression) {
+    switch (layout.compression) {
     case Rgb:
     case BitFields:
-        return decodeRows(*layout, bits);
+        return decodeRows(layout, bits);
     case Rle8:
     case Rle4:
-        return decodeRle(*layout, bits);
+        return decodeRle(layout, bits);
     case Jpeg:
     case Png: {
-        QImage image = QImage::fromData(QByteArray::fromRawData(bits.data(), bits.size()),
-            layout->compression == Png ? "PNG" : "JPEG");
+        const QImage image = QImage::fromData(QByteArray::fromRawData(bits.data(), bits.size()),
+            layout.compression == Png ? "PNG" : "JPEG");
         return image.convertToFormat(QImage::Format_ARGB32);
     }
     default:
@@ -218,10 +213,31 @@ QImage decodeDib(const RecordData& info, const RecordData& bits)
     }
 }
 
-QImage decodePackedDib(const RecordData& packed)
+} // namespace
+
+QImage decodeDib(const RecordData& info, const RecordData& bits)
 {
-    const auto layout = readLayout(packed);
+    const auto layout = readLayout(info);
     if (!layout)
         return {};
-    return decodeDib(packed, packed.mid(layout->infoSize));
+    return decodeLayout(*layout, bits);
+}
+
+QImage decodePackedDib(const RecordData& packed, const QList<QRgb>& palette)
+{
+    auto layout = readLayout(packed);
+    if (!layout)
+        return {};
+    const qsizetype headerSize = packed.u32(0);
+    const qsizetype bitsSize =
+        ((qsizetype(layout->width) * layout->bitCount + 31) / 32) * 4 * layout->height;
+    if (layout->compression == Rgb && layout->bitCount <= 8 && !layout->colours.isEmpty()
+        && packed.size() - layout->infoSize < bitsSize && packed.size() - headerSize >= bitsSize) {
+        for (qsizetype i = 0; i < layout->colours.size(); ++i)
+            layout->colours[i] = palette.value(i,
+                qRgb(i * 255 / layout->colours.size(), i * 255 / layout->colours.size(),
+                    i * 255 / layout->colours.size()));
+        layout->infoSize = headerSize;
+    }
+    return decodeLayout(*layout, packed.mid(layout->infoSize));
 }

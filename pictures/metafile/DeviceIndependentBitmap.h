@@ -11,5 +11,6 @@
 // than the picture could use. The alpha of 32-bit bitmaps is kept as it is in the file.
 QImage decodeDib(const RecordData& info, const RecordData& bits);
 
-// The same for a packed bitmap: the info followed directly by its bits.
-QImage decodePackedDib(const RecordData& packed);
+// The same for a packed bitmap: the info followed directly by its bits. A bitmap whose colour
+// table is missing (its bits follow the header directly) takes its colours from palette.
+QImage decodePackedDib(const RecordData& packed, const QList<QRgb>& palette = {});

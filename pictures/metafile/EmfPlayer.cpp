@@ -55,6 +55,7 @@ enum Record : quint32 {
     Arc = 45,
     Chord = 46,
     Pie = 47,
+    SelectPalette = 48,
     CreatePalette = 49,
     LineTo = 54,
     ArcTo = 55,
@@ -103,9 +104,14 @@ enum Record : quint32 {
     GradientFill = 118,
 };
 
-QColor colourAt(const RecordData& r, qsizetype offset)
+// A palette: its number of entries at countAt, its entries (red, green, blue, flags) from at.
+GdiPalette paletteAt(const RecordData& r, qsizetype countAt, qsizetype at)
 {
-    return QColor(r.u8(offset), r.u8(offset + 1), r.u8(offset + 2));
+    const quint16 count = r.u16(countAt);
+    GdiPalette palette;
+    for (quint16 i = 0; i < count && r.fits(at + 4 * qsizetype(i), 4); ++i)
+        palette.append(qRgb(r.u8(at + 4 * i), r.u8(at + 4 * i + 1), r.u8(at + 4 * i + 2)));
+    return palette;
 }
 
 QRectF rectAt(const RecordData& r, qsizetype offset)
@@ -520,7 +526,7 @@ void EmfPlayback::record(quint32 type, const RecordData& r)
         d.scaleWindowExtent(r.i32(8), r.i32(12), r.i32(16), r.i32(20));
         break;
     case SetPixelV:
-        d.setPixel(pointAt(r, 8), colourAt(r, 16));
+        d.setPixel(pointAt(r, 8), d.colour(r.u32(16)));
         break;
     case SetMapMode:
         d.setMapMode(r.i32(8));
@@ -538,10 +544,10 @@ void EmfPlayback::record(quint32 type, const RecordData& r)
         d.setTextAlign(r.u32(8));
         break;
     case SetTextColor:
-        d.setTextColour(colourAt(r, 8));
+        d.setTextColour(d.colour(r.u32(8)));
         break;
     case SetBkColor:
-        d.setBackgroundColour(colourAt(r, 8));
+        d.setBackgroundColour(d.colour(r.u32(8)));
         break;
     case OffsetClipRgn:
         d.offsetClip(pointAt(r, 8));
@@ -570,6 +576,7 @@ void EmfPlayback::record(quint32 type, const RecordData& r)
             QTransform(r.f32(8), r.f32(12), r.f32(16), r.f32(20), r.f32(24), r.f32(28)), r.i32(32));
         break;
     case SelectObject:
+    case SelectPalette:
         d.selectObject(r.u32(8));
         break;
     case CreatePen:
@@ -586,7 +593,7 @@ void EmfPlayback::record(quint32 type, const RecordData& r)
         createBrush(r, true);
         break;
     case CreatePalette:
-        d.createObject(r.u32(8), GdiPalette {});
+        d.createObject(r.u32(8), paletteAt(r, 14, 16));
         break;
     case ExtCreateFontIndirectW:
         d.createObject(r.u32(8), fontAt(r, 12));
@@ -739,7 +746,7 @@ void EmfPlayback::createPen(const RecordData& r, bool extended)
     if (extended) {
         pen.style = r.u32(28);
         pen.width = r.u32(32);
-        pen.colour = colourAt(r, 40);
+        pen.colour = m_device.colour(r.u32(40));
         const quint32 entries = r.u32(48);
         if (r.fits(52, entries, 4) && entries <= 64) {
             for (quint32 i = 0; i < entries; ++i)
@@ -754,7 +761,7 @@ void EmfPlayback::createPen(const RecordData& r, bool extended)
     } else {
         pen.style = r.u32(12);
         pen.width = r.i32(16);
-        pen.colour = colourAt(r, 24);
+        pen.colour = m_device.colour(r.u32(24));
     }
     m_device.createObject(r.u32(8), pen);
 }
@@ -768,7 +775,7 @@ void EmfPlayback::createBrush(const RecordData& r, bool pattern)
         brush.colour = Qt::black;
     } else {
         const quint32 style = r.u32(12);
-        brush.colour = colourAt(r, 16);
+        brush.colour = m_device.colour(r.u32(16));
         brush.hatch = int(r.u32(20));
         brush.kind = style == 1 ? GdiBrush::Kind::Null
             : style == 2        ? GdiBrush::Kind::Hatched
@@ -878,8 +885,6 @@ void EmfPlayback::text(const RecordData& r, bool wide)
         text.resize(count);
         for (quint32 i = 0; i < count; ++i)
             text[i] = QChar(r.u16(stringAt + qsizetype(i) * 2));
-    } else {
-        text = decodeCharset(QByteArray(r.data() + stringAt, count), 0);
     }
     QList<double> advances;
     // With ETO_PDY the array holds pairs of x and y advances.
@@ -888,6 +893,9 @@ void EmfPlayback::text(const RecordData& r, bool wide)
         for (quint32 i = 0; i < count; ++i)
             advances.append(r.i32(advancesAt + qsizetype(i) * (pairs ? 8 : 4)));
     }
+    if (!wide)
+        text = decodeCharset(
+            QByteArray(r.data() + stringAt, count), m_device.fontCharset(), &advances);
     m_device.text(reference, text, advances, options, rect);
 }
 

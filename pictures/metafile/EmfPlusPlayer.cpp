@@ -3,8 +3,8 @@
 
 #include "pictures/metafile/EmfPlayer.h"
 #include "pictures/metafile/GdiDevice.h"
-#include "pictures/metafile/WmfPlayer.h"
 #include "pictures/metafile/MetafileFonts.h"
+#include "pictures/metafile/WmfPlayer.h"
 
 #include <QFontMetricsF>
 #include <QLinearGradient>
@@ -816,12 +816,14 @@ void EmfPlusPlayer::stroke(const QPainterPath& path, quint32 penId)
         painter->strokePath(path, pen);
 }
 
-void EmfPlusPlayer::drawImage(quint32 imageId, const QRectF& givenSource, const QPolygonF& destination)
+void EmfPlusPlayer::drawImage(
+    quint32 imageId, const QRectF& givenSource, const QPolygonF& destination)
 {
     QRectF source = givenSource;
     const QImage* image = std::get_if<QImage>(objectAt(imageId));
     QImage played;
-    if (const auto* metafile = std::get_if<Metafile>(objectAt(imageId)); metafile && destination.size() == 3) {
+    if (const auto* metafile = std::get_if<Metafile>(objectAt(imageId));
+        metafile && destination.size() == 3) {
         played = playMetafile(metafile->data, destination);
         image = &played;
         source = QRectF(played.rect());

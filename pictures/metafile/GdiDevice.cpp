@@ -137,6 +137,8 @@ void GdiDevice::selectObject(quint32 index)
         m_state.brush = *brush;
     else if (const auto* font = std::get_if<GdiFont>(selected))
         m_state.font = *font;
+    else if (const auto* palette = std::get_if<GdiPalette>(selected))
+        m_state.palette = *palette;
     else if (const auto* region = std::get_if<GdiRegion>(selected))
         selectClipRegionLogical(region->path, 5);
 }
@@ -178,6 +180,17 @@ void GdiDevice::selectStockObject(quint32 stock)
     default:
         break;
     }
+}
+
+QColor GdiDevice::colour(quint32 reference) const
+{
+    if ((reference >> 24) == 1) {
+        const quint32 index = reference & 0xFFFF;
+        if (index < quint32(m_state.palette.size()))
+            return QColor(m_state.palette[index]);
+        return Qt::black;
+    }
+    return QColor(reference & 0xFF, (reference >> 8) & 0xFF, (reference >> 16) & 0xFF);
 }
 
 void GdiDevice::deleteObject(quint32 index)

@@ -104,6 +104,9 @@ public:
     void setArcDirection(int direction) { m_state.clockwise = direction == 2; }
     void setMiterLimit(double limit) { m_state.miterLimit = limit; }
     void setTextJustification(double extra, int breaks);
+    // A COLORREF: red, green, blue, or an index into the selected palette.
+    QColor colour(quint32 reference) const;
+    const GdiPalette& palette() const { return m_state.palette; }
     int fontCharset() const { return m_state.font.charset; }
     QPointF currentPosition() const { return m_state.position; }
     bool clockwise() const { return m_state.clockwise; }
@@ -189,6 +192,7 @@ private:
         GdiPen pen;
         GdiBrush brush;
         GdiFont font;
+        GdiPalette palette;
         QColor textColour = Qt::black;
         QColor backgroundColour = Qt::white;
         bool backgroundOpaque = true;

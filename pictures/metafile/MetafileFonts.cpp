@@ -346,7 +346,52 @@ QString symbolsToUnicode(const QString& text, const QString& face)
     return result;
 }
 
-QString decodeCharset(const QByteArray& text, int charset)
+namespace {
+
+bool isLeadByte(quint8 byte, int charset)
+{
+    switch (charset) {
+    case 128:
+        return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC);
+    case 129:
+    case 134:
+    case 136:
+        return byte >= 0x81 && byte <= 0xFE;
+    default:
+        return false;
+    }
+}
+
+QString decodeBytes(const QByteArray& text, int charset);
+
+} // namespace
+
+QString decodeCharset(const QByteArray& text, int charset, QList<double>* advances)
+{
+    const bool doubleBytes = charset == 128 || charset == 129 || charset == 134 || charset == 136;
+    if (!doubleBytes || !advances || advances->size() != text.size())
+        return decodeBytes(text, charset);
+    QString result;
+    QList<double> merged;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const qsizetype length =
+            isLeadByte(quint8(text[i]), charset) && i + 1 < text.size() ? 2 : 1;
+        const QString character = decodeBytes(text.mid(i, length), charset);
+        double advance = 0;
+        for (qsizetype j = i; j < i + length; ++j)
+            advance += advances->at(j);
+        for (qsizetype j = 0; j < character.size(); ++j)
+            merged.append(j == 0 ? advance : 0);
+        result += character;
+        i += length - 1;
+    }
+    *advances = merged;
+    return result;
+}
+
+namespace {
+
+QString decodeBytes(const QByteArray& text, int charset)
 {
     const char* codePage = nullptr;
     switch (charset) {
@@ -393,3 +438,5 @@ QString decodeCharset(const QByteArray& text, int charset)
         return QString::fromLatin1(text);
     return decoder.decode(text);
 }
+
+} // namespace

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include <QList>
 #include <QString>
 
 // The fonts that metafiles name, mapped to free fonts with the same metrics that the package
@@ -13,5 +14,7 @@ QString substituteFamily(const QString& face);
 bool isSymbolFont(const QString& face, int charset);
 QString symbolsToUnicode(const QString& text, const QString& face);
 
-// Single-byte text in the Windows code page of a GDI character set.
-QString decodeCharset(const QByteArray& text, int charset);
+// Text in the Windows code page of a GDI character set. advances, when given, holds one advance
+// per byte; the advances of the bytes of each double-byte character are added up, so that there
+// is one per character of the result.
+QString decodeCharset(const QByteArray& text, int charset, QList<double>* advances = nullptr);

@@ -119,11 +119,7 @@ struct Parameters
         return QRectF(
             QPointF(word(index + 3), word(index + 2)), QPointF(word(index + 1), word(index)));
     }
-    QColor colour(qsizetype index) const
-    {
-        const qsizetype at = 6 + 2 * index;
-        return QColor(r.u8(at), r.u8(at + 1), r.u8(at + 2));
-    }
+    quint32 colour(qsizetype index) const { return r.u32(6 + 2 * index); }
     quint32 rop(qsizetype index) const { return r.u32(6 + 2 * index); }
     qsizetype words() const { return r.size() / 2; }
 };
@@ -213,7 +209,7 @@ void WmfPlayback::record(quint16 function, const Parameters& p)
     GdiDevice& d = m_device;
     switch (function) {
     case SetBkColor:
-        d.setBackgroundColour(p.colour(0));
+        d.setBackgroundColour(d.colour(p.colour(0)));
         break;
     case SetBkMode:
         d.setBackgroundMode(p.word(0));
@@ -228,7 +224,7 @@ void WmfPlayback::record(quint16 function, const Parameters& p)
         d.setPolyFillMode(p.word(0));
         break;
     case SetTextColor:
-        d.setTextColour(p.colour(0));
+        d.setTextColour(d.colour(p.colour(0)));
         break;
     case SetTextJustification:
         d.setTextJustification(p.word(1), p.word(0));
@@ -303,7 +299,7 @@ void WmfPlayback::record(quint16 function, const Parameters& p)
         d.restoreDc(p.word(0));
         break;
     case SetPixel:
-        d.setPixel(p.point(2), p.colour(0));
+        d.setPixel(p.point(2), d.colour(p.colour(0)));
         break;
     case TextOut:
         text(p, false);
@@ -372,6 +368,7 @@ void WmfPlayback::record(quint16 function, const Parameters& p)
             d.selectClipRegionLogical({}, 5);
         break;
     case SelectObject:
+    case SelectPalette:
         d.selectObject(quint16(p.word(0)));
         break;
     case DeleteObject:
@@ -385,14 +382,19 @@ void WmfPlayback::record(quint16 function, const Parameters& p)
     case SetDibToDev:
         bitmap(function, p);
         break;
-    case CreatePalette:
-        d.createObjectInFreeSlot(GdiPalette {});
-        break;
+    case CreatePalette: {
+        GdiPalette palette;
+        const int count = quint16(p.word(1));
+        for (int i = 0; i < count && p.r.fits(10 + 4 * qsizetype(i), 4); ++i)
+            palette.append(qRgb(p.r.u8(10 + 4 * i), p.r.u8(11 + 4 * i), p.r.u8(12 + 4 * i)));
+        d.createObjectInFreeSlot(palette);
+    } break;
     case CreatePatternBrush:
         d.createObjectInFreeSlot(GdiBrush { GdiBrush::Kind::Solid, Qt::gray, 0, {} });
         break;
     case DibCreatePatternBrush: {
-        GdiBrush brush { GdiBrush::Kind::Pattern, Qt::black, 0, decodePackedDib(p.r.mid(10)) };
+        GdiBrush brush { GdiBrush::Kind::Pattern, Qt::black, 0,
+            decodePackedDib(p.r.mid(10), d.palette()) };
         d.createObjectInFreeSlot(brush);
         break;
     }
@@ -400,14 +402,14 @@ void WmfPlayback::record(quint16 function, const Parameters& p)
         GdiPen pen;
         pen.style = quint16(p.word(0));
         pen.width = p.word(1);
-        pen.colour = p.colour(3);
+        pen.colour = d.colour(p.colour(3));
         d.createObjectInFreeSlot(pen);
         break;
     }
     case CreateBrushIndirect: {
         const int style = p.word(0);
         GdiBrush brush;
-        brush.colour = p.colour(1);
+        brush.colour = d.colour(p.colour(1));
         brush.hatch = p.word(3);
         brush.kind = style == 1 ? GdiBrush::Kind::Null
             : style == 2        ? GdiBrush::Kind::Hatched
@@ -471,7 +473,8 @@ void WmfPlayback::text(const Parameters& p, bool extended)
         for (int i = 0; i < count; ++i)
             advances.append(p.r.i16(after + 2 * i));
     }
-    m_device.text(at, decodeCharset(bytes, m_device.fontCharset()), advances, options, rect);
+    const QString text = decodeCharset(bytes, m_device.fontCharset(), &advances);
+    m_device.text(at, text, advances, options, rect);
 }
 
 void WmfPlayback::bitmap(quint16 function, const Parameters& p)
@@ -522,7 +525,7 @@ void WmfPlayback::bitmap(quint16 function, const Parameters& p)
         return;
     }
     const RecordData dib = p.r.mid(dibAt);
-    const QImage image = decodePackedDib(dib);
+    const QImage image = decodePackedDib(dib, m_device.palette());
     if (image.isNull())
         return;
     const bool bottomUp = dib.u32(0) == 12 || dib.i32(8) > 0;
