@@ -131,6 +131,8 @@ const QHash<QString, QString>& wrongReferences()
                            "circles, against the placeable header's proportions") },
         { QStringLiteral("lo__LibreOffice_TextureBrush.emf"),
             QStringLiteral("the reference is blank: it does not fill with EMF+ texture brushes") },
+        { QStringLiteral("lo__LibreOffice_DrawLineWithTexture.emf"),
+            QStringLiteral("the reference draws the EMF+ textured line in black") },
         { QStringLiteral("lo__LibreOffice_TileImage.emf"),
             QStringLiteral("the reference draws only the frame, not the EMF+ texture fill") },
         { QStringLiteral("l2s__test-164.emf"),

@@ -190,6 +190,18 @@ QImage decodeRows(const Layout& layout, const RecordData& bits)
             }
         }
     }
+    // Most 32-bit bitmaps leave the fourth byte at zero: they are opaque.
+    if (bitCount == 32 && !fields && !masks[3]) {
+        bool anyAlpha = false;
+        for (int y = 0; y < image.height() && !anyAlpha; ++y) {
+            const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+            for (int x = 0; x < image.width() && !anyAlpha; ++x)
+                anyAlpha = qAlpha(line[x]) != 0;
+        }
+        if (!anyAlpha)
+            image =
+                image.convertToFormat(QImage::Format_RGB32).convertToFormat(QImage::Format_ARGB32);
+    }
     return image;
 }
 

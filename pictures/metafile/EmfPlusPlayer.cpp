@@ -524,12 +524,20 @@ QBrush EmfPlusPlayer::readBrush(const RecordData& data) const
     case 1:
         return QBrush(argb(data.u32(12)), Qt::DiagCrossPattern);
     case 4: {
+        // Along the rectangle's width, then through the brush's own transform, if any.
+        const quint32 flags = data.u32(8);
+        const quint32 wrap = data.u32(12);
         const QRectF rect = rectAt(data, 16, false);
         QLinearGradient gradient(rect.topLeft(), rect.topRight());
         gradient.setColorAt(0, argb(data.u32(32)));
         gradient.setColorAt(1, argb(data.u32(36)));
-        gradient.setSpread(QGradient::RepeatSpread);
-        return gradient;
+        gradient.setSpread(wrap == 4 ? QGradient::PadSpread
+                : wrap == 0          ? QGradient::RepeatSpread
+                                     : QGradient::ReflectSpread);
+        QBrush brush(gradient);
+        if (flags & 0x02)
+            brush.setTransform(matrixAt(data, 48));
+        return brush;
     }
     case 2: {
         // A texture: flags, wrap mode, an optional transform, then the image.

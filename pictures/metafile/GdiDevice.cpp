@@ -952,7 +952,7 @@ void GdiDevice::drawBitmap(
         for (int y = 0; y < image.height(); ++y) {
             auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
             for (int x = 0; x < image.width(); ++x)
-                line[x] = function(line[x] | 0xFF000000u);
+                line[x] = qAlpha(line[x]) ? function(line[x] | 0xFF000000u) : 0u;
         }
     };
     const auto isWhite = [](QRgb pixel) { return (pixel & 0xFFFFFF) == 0xFFFFFF; };
@@ -993,7 +993,7 @@ void GdiDevice::drawBitmap(
     case 0x11: // NOTSRCERASE
         return;
     default:
-        remap([](QRgb p) { return p; });
+        break;
     }
     if (++m_operations > operationLimit)
         return;
@@ -1006,7 +1006,19 @@ void GdiDevice::drawBitmap(
     applyClip();
     m_painter.setTransform(transform);
     m_painter.setCompositionMode(mode);
+    drawImagePart(transform, image, part);
+}
+
+void GdiDevice::drawImagePart(const QTransform& transform, const QImage& image, const QRectF& part)
+{
+    // Enlarged bitmaps keep their pixels sharp, as GDI stretches them; reduced ones are smoothed.
+    const bool enlarged = std::abs(transform.m11()) >= 1 && std::abs(transform.m22()) >= 1
+        && transform.m12() == 0 && transform.m21() == 0;
+    m_painter.setRenderHint(QPainter::SmoothPixmapTransform, !enlarged);
+    m_painter.setRenderHint(QPainter::Antialiasing, !enlarged);
     m_painter.drawImage(part, image, part);
+    m_painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    m_painter.setRenderHint(QPainter::Antialiasing);
 }
 
 void GdiDevice::alphaBlend(
@@ -1023,7 +1035,7 @@ void GdiDevice::alphaBlend(
     m_painter.setTransform(transform);
     m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     m_painter.setOpacity(std::clamp(opacity, 0.0, 1.0));
-    m_painter.drawImage(part, image, part);
+    drawImagePart(transform, image, part);
     m_painter.setOpacity(1);
 }
 

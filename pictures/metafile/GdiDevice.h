@@ -218,6 +218,7 @@ private:
         const QPainterPath& picturePath, const QBrush& brush, QPainter::CompositionMode mode);
     QPainterPath toPicture(const QPainterPath& logical) const;
     void addToPath(const QPainterPath& path, bool connect);
+    void drawImagePart(const QTransform& transform, const QImage& image, const QRectF& part);
 
     QPainter& m_painter;
     Kind m_kind;
