@@ -712,10 +712,7 @@ QRegion EmfPlusPlayer::readRegion(const RecordData& data) const
     if (!path)
         return {};
     // Regions are kept in the picture's pixels, as the transform was when they were made.
-    QRegion region;
-    for (const QPolygonF& polygon : transform().map(*path).toFillPolygons())
-        region += QRegion(polygon.toPolygon());
-    return region;
+    return GdiDevice::regionOf(transform().map(*path), m_device.pictureSize());
 }
 
 QImage EmfPlusPlayer::readImage(const RecordData& data) const
@@ -766,10 +763,7 @@ QBrush EmfPlusPlayer::brushOf(bool direct, quint32 value) const
 
 void EmfPlusPlayer::combineClip(const QPainterPath& worldPath, int mode)
 {
-    QRegion region;
-    for (const QPolygonF& polygon : transform().map(worldPath).toFillPolygons())
-        region += QRegion(polygon.toPolygon());
-    combineClip(region, mode);
+    combineClip(GdiDevice::regionOf(transform().map(worldPath), m_device.pictureSize()), mode);
 }
 
 void EmfPlusPlayer::combineClip(const QRegion& region, int mode)

@@ -332,11 +332,7 @@ void GdiDevice::combineClip(const QPainterPath& picturePath, int mode, bool rese
         m_state.clip.reset();
         return;
     }
-    QRegion region;
-    if (drawable(picturePath.controlPointRect())) {
-        for (const QPolygonF& polygon : picturePath.toFillPolygons())
-            region += QRegion(polygon.toPolygon(), picturePath.fillRule());
-    }
+    const QRegion region = regionOf(picturePath, pictureSize());
     const QRegion whole(0, 0, m_painter.device()->width(), m_painter.device()->height());
     const QRegion current = m_state.clip.value_or(whole);
     switch (mode) {
@@ -358,6 +354,26 @@ void GdiDevice::combineClip(const QPainterPath& picturePath, int mode, bool rese
     default:
         break;
     }
+}
+
+QRegion GdiDevice::regionOf(const QPainterPath& picturePath, QSize picture)
+{
+    // A region is made scan line by scan line: shapes reaching far outside the picture are cut
+    // to it first, or a huge one would take time and memory for nothing.
+    const QRectF bounds = picturePath.controlPointRect();
+    if (!drawable(bounds))
+        return {};
+    const QRectF area = QRectF(QPointF(0, 0), picture).adjusted(-2, -2, 2, 2);
+    QPainterPath path = picturePath;
+    if (!area.contains(bounds)) {
+        QPainterPath frame;
+        frame.addRect(area);
+        path = picturePath.intersected(frame);
+    }
+    QRegion region;
+    for (const QPolygonF& polygon : path.toFillPolygons())
+        region += QRegion(polygon.toPolygon(), path.fillRule());
+    return region;
 }
 
 void GdiDevice::intersectClipRect(const QRectF& rect)

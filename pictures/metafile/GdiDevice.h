@@ -173,6 +173,8 @@ public:
     std::optional<QRegion> clip() const { return m_state.clip; }
     void setClip(std::optional<QRegion> clip);
     QSize pictureSize() const;
+    // A path in the picture's pixels as a region, cut to the picture.
+    static QRegion regionOf(const QPainterPath& picturePath, QSize picture);
 
     // Drawing stops after this many operations, so that no file keeps the helper busy.
     bool exhausted() const { return m_operations > operationLimit; }
