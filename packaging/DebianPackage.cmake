@@ -25,8 +25,9 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${SLIDEWELL_WEB_SITE}")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Loaded as plugins, so the library scan cannot see them: the SVG reader draws the program's
-# own pictures (play button, icon).
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6")
+# own pictures (play button, icon). The fonts have the metrics of those that metafiles name most.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6svg6, fonts-dejavu-core, fonts-liberation, \
+fonts-crosextra-carlito, fonts-crosextra-caladea")
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 
 include(CPack)

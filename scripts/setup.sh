@@ -6,8 +6,8 @@ set -euo pipefail
 packages=(
     g++ cmake ninja-build pkg-config git
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins libxcb1-dev libgl-dev
-    libemf2svg-dev libwmf-dev libuemf-dev libjpeg62-turbo-dev
-    fonts-dejavu-core
+    libuemf-dev libjpeg62-turbo-dev
+    fonts-dejavu-core fonts-liberation fonts-crosextra-carlito fonts-crosextra-caladea
     imagemagick librsvg2-bin
 )
 if [[ "${1:-}" == "--test" ]]; then

@@ -77,6 +77,19 @@ bool drawable(const QRectF& bounds)
         && std::abs(bounds.right()) < far && std::abs(bounds.bottom()) < far;
 }
 
+bool isAxisAlignedRectangle(const QPainterPath& path, const QTransform& transform)
+{
+    if (path.elementCount() != 5 || transform.m12() != 0 || transform.m21() != 0)
+        return false;
+    for (int i = 0; i < 4; ++i) {
+        const QPainterPath::Element a = path.elementAt(i);
+        const QPainterPath::Element b = path.elementAt(i + 1);
+        if (!b.isLineTo() || (a.x != b.x && a.y != b.y))
+            return false;
+    }
+    return true;
+}
+
 } // namespace
 
 GdiDevice::GdiDevice(QPainter& painter, Kind kind, const QRectF& frame, QSizeF pixelsPerMillimetre)
@@ -858,7 +871,12 @@ void GdiDevice::draw(const QPainterPath& givenPath, bool fill, bool stroke)
         gdi.colour = colourFor(gdi.colour);
         if (gdi.kind == GdiBrush::Kind::Hatched && m_state.backgroundOpaque)
             m_painter.fillPath(path, m_state.backgroundColour);
+        // Rectangles side by side would show seams where their smoothed edges meet; GDI fills
+        // them whole pixels, and so does this.
+        const bool square = isAxisAlignedRectangle(path, m_painter.transform());
+        m_painter.setRenderHint(QPainter::Antialiasing, !square);
         m_painter.fillPath(path, makeBrush(gdi));
+        m_painter.setRenderHint(QPainter::Antialiasing);
     }
     if (strokes) {
         QPen pen = makePen();
