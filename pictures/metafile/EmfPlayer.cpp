@@ -887,16 +887,20 @@ void EmfPlayback::text(const RecordData& r, bool wide)
             text[i] = QChar(r.u16(stringAt + qsizetype(i) * 2));
     }
     QList<double> advances;
+    QList<double> rises;
     // With ETO_PDY the array holds pairs of x and y advances.
     const bool pairs = options & 0x2000;
     if (advancesAt && r.fits(advancesAt, count, pairs ? 8 : 4)) {
-        for (quint32 i = 0; i < count; ++i)
+        for (quint32 i = 0; i < count; ++i) {
             advances.append(r.i32(advancesAt + qsizetype(i) * (pairs ? 8 : 4)));
+            if (pairs)
+                rises.append(r.i32(advancesAt + qsizetype(i) * 8 + 4));
+        }
     }
     if (!wide)
         text = decodeCharset(
             QByteArray(r.data() + stringAt, count), m_device.fontCharset(), &advances);
-    m_device.text(reference, text, advances, options, rect);
+    m_device.text(reference, text, advances, options, rect, rises);
 }
 
 void EmfPlayback::smallText(const RecordData& r)

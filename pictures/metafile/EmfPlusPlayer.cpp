@@ -857,7 +857,13 @@ QImage EmfPlusPlayer::playMetafile(const QByteArray& data, const QPolygonF& dest
     if (image.isNull())
         return {};
     image.fill(Qt::transparent);
-    const QByteArray& records = data;
+    QByteArray records = data;
+    // Placeable WMF pictures inside EMF+ files come with two bytes of padding after the
+    // placeable header.
+    if (records.startsWith("\xD7\xCD\xC6\x9A") && records.size() > 26
+        && records.mid(22, 2) != QByteArray("\x01\x00", 2)
+        && records.mid(24, 2) == QByteArray("\x01\x00", 2))
+        records.remove(22, 2);
     ++depth;
     const RecordData check(records.constData(), records.size());
     if (check.u32(0) == 1 && check.u32(40) == 0x464D4520)

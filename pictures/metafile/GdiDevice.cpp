@@ -1074,7 +1074,7 @@ void GdiDevice::alphaBlend(
 }
 
 void GdiDevice::text(QPointF reference, const QString& givenText, const QList<double>& advances,
-    quint32 options, const QRectF& rect)
+    quint32 options, const QRectF& rect, const QList<double>& rises)
 {
     if (++m_operations > operationLimit)
         return;
@@ -1127,10 +1127,13 @@ void GdiDevice::text(QPointF reference, const QString& givenText, const QList<do
     const QFontMetricsF metrics(font);
 
     double width = 0;
-    QList<double> positions;
+    double rise = 0;
+    QList<QPointF> positions;
     positions.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
-        positions.append(width);
+        positions.append(QPointF(width, rise));
+        if (i < rises.size())
+            rise -= rises[i] * yScale;
         if (i < advances.size())
             width += advances[i] * xScale;
         else
@@ -1186,7 +1189,7 @@ void GdiDevice::text(QPointF reference, const QString& givenText, const QList<do
             if (text[i].isHighSurrogate() && i + 1 < text.size())
                 length = 2;
             if (!text[i].isSpace())
-                m_painter.drawText(QPointF(x + positions[i], baseline), text.mid(i, length));
+                m_painter.drawText(QPointF(x, baseline) + positions[i], text.mid(i, length));
             i += length - 1;
         }
     }

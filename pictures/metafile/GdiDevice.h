@@ -161,10 +161,11 @@ public:
     void patBlt(const QRectF& dest, quint32 rop);
     void gradientRect(const QRectF& rect, QColor from, QColor to, bool vertical);
 
-    // Text at reference (logical), with advances in logical units (may be empty), options as
+    // Text at reference (logical), with advances and rises (upwards, with ETO_PDY) in logical
+    // units (either may be empty), options as
     // ExtTextOut's (2 opaque, 4 clipped), rect in logical units.
     void text(QPointF reference, const QString& text, const QList<double>& advances,
-        quint32 options, const QRectF& rect);
+        quint32 options, const QRectF& rect, const QList<double>& rises = {});
 
     // For EMF+ records, which draw with their own objects: the painter with the clip applied and
     // the given transform set, or null once the drawing is exhausted or the transform unusable.

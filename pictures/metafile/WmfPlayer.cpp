@@ -197,9 +197,13 @@ void WmfPlayback::play(const RecordData& data, qsizetype position)
     while (position + 6 <= data.size() && !m_device.exhausted()) {
         const quint32 words = data.u32(position);
         const quint16 function = data.u16(position + 4);
-        if (words < 3 || words > quint64(data.size() - position) / 2 || function == EndOfFile)
+        if (words < 3 || function == EndOfFile)
             break;
+        // A picture inside an EMF+ file may lack the end of its last record: what is there is
+        // drawn. Whole files have had their record sizes checked already.
         record(function, Parameters { data.mid(position, qsizetype(words) * 2) });
+        if (words > quint64(data.size() - position) / 2)
+            break;
         position += qsizetype(words) * 2;
     }
 }
@@ -469,12 +473,18 @@ void WmfPlayback::text(const Parameters& p, bool extended)
     if (!extended)
         at = QPointF(p.r.i16(after + 2), p.r.i16(after));
     QList<double> advances;
+    QList<double> rises;
+    // With ETO_PDY the array holds pairs of x and y advances.
+    const bool pairs = (options & 0x2000) && p.r.fits(after, count, 4);
     if (extended && p.r.fits(after, count, 2)) {
-        for (int i = 0; i < count; ++i)
-            advances.append(p.r.i16(after + 2 * i));
+        for (int i = 0; i < count; ++i) {
+            advances.append(p.r.i16(after + (pairs ? 4 : 2) * i));
+            if (pairs)
+                rises.append(p.r.i16(after + 4 * i + 2));
+        }
     }
     const QString text = decodeCharset(bytes, m_device.fontCharset(), &advances);
-    m_device.text(at, text, advances, options, rect);
+    m_device.text(at, text, advances, options, rect, rises);
 }
 
 void WmfPlayback::bitmap(quint16 function, const Parameters& p)
