@@ -313,7 +313,7 @@ QString substituteFamily(const QString& face)
         { QStringLiteral("calibri light"), QStringLiteral("Carlito") },
         { QStringLiteral("cambria"), QStringLiteral("Caladea") },
         { QStringLiteral("cambria math"), QStringLiteral("Caladea") },
-        { QStringLiteral("symbol"), QStringLiteral("DejaVu Sans") },
+        { QStringLiteral("symbol"), QStringLiteral("DejaVu Serif") },
         { QStringLiteral("wingdings"), QStringLiteral("DejaVu Sans") },
         { QStringLiteral("mt extra"), QStringLiteral("DejaVu Serif") },
     };
