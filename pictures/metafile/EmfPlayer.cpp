@@ -6,6 +6,7 @@
 #include "pictures/metafile/GdiDevice.h"
 #include "pictures/metafile/MetafileFonts.h"
 #include "pictures/metafile/RecordData.h"
+#include "pictures/metafile/TypedPath.h"
 
 #include <QImage>
 #include <QPainter>
@@ -718,24 +719,8 @@ void EmfPlayback::polyDraw(const RecordData& r, bool small)
     if (points.isEmpty() || !r.fits(typesAt, count))
         return;
     QPainterPath path(m_device.currentPosition());
-    for (qsizetype i = 0; i < points.size(); ++i) {
-        const int kind = r.u8(typesAt + i);
-        switch (kind & 6) {
-        case 6:
-            path.moveTo(points[i]);
-            break;
-        case 4:
-            if (i + 2 < points.size()) {
-                path.cubicTo(points[i], points[i + 1], points[i + 2]);
-                i += 2;
-            }
-            break;
-        default:
-            path.lineTo(points[i]);
-        }
-        if (r.u8(typesAt + i) & 1)
-            path.closeSubpath();
-    }
+    // PT_MOVETO 6, PT_BEZIERTO 4, PT_CLOSEFIGURE 1.
+    addTypedPoints(path, points, r.mid(typesAt, count), { 6, 6, 4, 1 });
     m_device.moveTo(path.currentPosition());
     m_device.shape(path, false);
 }

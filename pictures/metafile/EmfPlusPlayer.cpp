@@ -4,6 +4,7 @@
 #include "pictures/metafile/EmfPlayer.h"
 #include "pictures/metafile/GdiDevice.h"
 #include "pictures/metafile/MetafileFonts.h"
+#include "pictures/metafile/TypedPath.h"
 #include "pictures/metafile/WmfPlayer.h"
 
 #include <QFontMetricsF>
@@ -635,24 +636,8 @@ QPainterPath EmfPlusPlayer::readPath(const RecordData& data) const
     QPainterPath path;
     if (points.isEmpty() || !data.fits(typesAt, points.size()))
         return path;
-    for (qsizetype i = 0; i < points.size(); ++i) {
-        const int kind = data.u8(typesAt + i);
-        switch (kind & 7) {
-        case 0:
-            path.moveTo(points[i]);
-            break;
-        case 3:
-            if (i + 2 < points.size()) {
-                path.cubicTo(points[i], points[i + 1], points[i + 2]);
-                i += 2;
-            }
-            break;
-        default:
-            path.lineTo(points[i]);
-        }
-        if (data.u8(typesAt + i) & 0x80)
-            path.closeSubpath();
-    }
+    // Start 0, Bézier 3, close 0x80.
+    addTypedPoints(path, points, data.mid(typesAt, points.size()), { 7, 0, 3, 0x80 });
     return path;
 }
 
