@@ -901,6 +901,8 @@ void EmfPlusPlayer::drawString(quint16 flags, const RecordData& data)
                                            : Qt::AlignTop;
     painter->setFont(qfont);
     painter->setPen(QPen(brush, 0));
+    if (!GdiDevice::textFits(painter->transform(), qfont.pixelSize()))
+        return;
     if (box.width() > 0 && box.height() > 0)
         painter->drawText(box, alignment | Qt::TextWordWrap, text);
     else
@@ -931,6 +933,8 @@ void EmfPlusPlayer::drawDriverString(quint16 flags, const RecordData& data)
         return;
     painter->setFont(qfont);
     painter->setPen(QPen(brush, 0));
+    if (!GdiDevice::textFits(painter->transform(), qfont.pixelSize()))
+        return;
     // With the realised-advance option only the first position is given.
     const bool advancing = options & 4;
     QPointF position(data.f32(positionsAt), data.f32(positionsAt + 4));

@@ -369,6 +369,19 @@ void GdiDevice::combineClip(const QPainterPath& picturePath, int mode, bool rese
     }
 }
 
+bool GdiDevice::textFits(const QTransform& transform, int pixelSize)
+{
+    // The transform's largest and smallest stretch (its singular values).
+    const double a = transform.m11(), b = transform.m12(), c = transform.m21(), d = transform.m22();
+    const double sum = a * a + b * b + c * c + d * d;
+    const double determinant = a * d - b * c;
+    const double root = std::sqrt(std::max(0.0, sum * sum - 4 * determinant * determinant));
+    const double largest = std::sqrt((sum + root) / 2);
+    const double smallest = std::sqrt(std::max(0.0, (sum - root) / 2));
+    return std::isfinite(largest) && largest * pixelSize <= 4096 && smallest * 64 >= largest
+        && smallest * pixelSize >= 0.5;
+}
+
 QRegion GdiDevice::regionOf(const QPainterPath& picturePath, QSize picture)
 {
     // A region is made scan line by scan line: shapes reaching far outside the picture are cut
@@ -1181,6 +1194,8 @@ void GdiDevice::text(QPointF reference, const QString& givenText, const QList<do
             m_state.backgroundColour);
     m_painter.setFont(font);
     m_painter.setPen(m_state.textColour);
+    if (!textFits(m_painter.transform(), font.pixelSize()))
+        return;
     if (advances.isEmpty()) {
         m_painter.drawText(QPointF(x, baseline), text);
     } else {

@@ -174,6 +174,9 @@ public:
     std::optional<QRegion> clip() const { return m_state.clip; }
     void setClip(std::optional<QRegion> clip);
     QSize pictureSize() const;
+    // Whether text in a font of pixelSize can be drawn through transform: glyphs stretched to
+    // thousands of pixels, or squeezed flat, make the font engine fail on damaged files.
+    static bool textFits(const QTransform& transform, int pixelSize);
     // A path in the picture's pixels as a region, cut to the picture.
     static QRegion regionOf(const QPainterPath& picturePath, QSize picture);
 
