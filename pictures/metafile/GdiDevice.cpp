@@ -1086,8 +1086,9 @@ void GdiDevice::alphaBlend(
     m_painter.setOpacity(1);
 }
 
-void GdiDevice::text(QPointF reference, const QString& givenText, const QList<double>& advances,
-    quint32 options, const QRectF& rect, const QList<double>& rises)
+void GdiDevice::text(QPointF reference, const QString& givenText,
+    const QList<double>& givenAdvances, quint32 options, const QRectF& rect,
+    const QList<double>& givenRises)
 {
     if (++m_operations > operationLimit)
         return;
@@ -1135,8 +1136,25 @@ void GdiDevice::text(QPointF reference, const QString& givenText, const QList<do
             font.setStretch(
                 std::clamp(int(std::lround(gdi.width * xScale / average * 100)), 1, 4000));
     }
-    const QString text =
-        isSymbolFont(gdi.face, gdi.charset) ? symbolsToUnicode(givenText, gdi.face) : givenText;
+    QString text = givenText;
+    QList<double> advances = givenAdvances;
+    QList<double> rises = givenRises;
+    if (isSymbolFont(gdi.face, gdi.charset)) {
+        // A symbol may become two UTF-16 units; the second moves the pen no further.
+        text.clear();
+        advances.clear();
+        rises.clear();
+        for (qsizetype i = 0; i < givenText.size(); ++i) {
+            const QString shown = symbolsToUnicode(givenText.mid(i, 1), gdi.face);
+            text += shown;
+            for (qsizetype j = 0; j < shown.size(); ++j) {
+                if (i < givenAdvances.size())
+                    advances.append(j == 0 ? givenAdvances[i] : 0);
+                if (i < givenRises.size())
+                    rises.append(j == 0 ? givenRises[i] : 0);
+            }
+        }
+    }
     const QFontMetricsF metrics(font);
 
     double width = 0;

@@ -250,47 +250,247 @@ constexpr char16_t symbolCodes[224] = {
     0,
 };
 
-// The Wingdings characters that pictures use most (bullets, boxes, ticks); others show as a
-// bullet rather than as a stray letter.
-char16_t wingding(int code)
-{
-    switch (code) {
-    case 0x20:
-        return 0x0020;
-    case 0x6C:
-        return 0x25CF;
-    case 0x6E:
-        return 0x25A0;
-    case 0x6F:
-        return 0x25A1;
-    case 0x71:
-        return 0x2751;
-    case 0x75:
-        return 0x25C6;
-    case 0x76:
-        return 0x2756;
-    case 0xA7:
-        return 0x25AA;
-    case 0xA8:
-        return 0x25FB;
-    case 0xD8:
-        return 0x27A2;
-    case 0xE0:
-        return 0x2192;
-    case 0xE8:
-        return 0x2794;
-    case 0xF0:
-        return 0x21E8;
-    case 0xFB:
-        return 0x2717;
-    case 0xFC:
-        return 0x2713;
-    case 0xFE:
-        return 0x2612;
-    default:
-        return 0x2022;
-    }
-}
+// Wingdings' codes 0x20-0xFF as Unicode (many outside the first plane); 0 where there is none.
+constexpr char32_t wingdingsCodes[224] = {
+    // 0x20
+    0x0020,
+    0x1F589,
+    0x2702,
+    0x2701,
+    0x1F453,
+    0x1F56D,
+    0x1F56E,
+    0x1F56F,
+    0x1F57F,
+    0x2706,
+    0x1F582,
+    0x1F583,
+    0x1F4EA,
+    0x1F4EB,
+    0x1F4EC,
+    0x1F4ED,
+    // 0x30
+    0x1F4C1,
+    0x1F4C2,
+    0x1F4C4,
+    0x1F5CF,
+    0x1F5D0,
+    0x1F5C4,
+    0x231B,
+    0x1F5AE,
+    0x1F5B0,
+    0x1F5B2,
+    0x1F5B3,
+    0x1F5B4,
+    0x1F5AB,
+    0x1F5AC,
+    0x2707,
+    0x270D,
+    // 0x40
+    0x1F58E,
+    0x270C,
+    0x1F44C,
+    0x1F44D,
+    0x1F44E,
+    0x261C,
+    0x261E,
+    0x261D,
+    0x261F,
+    0x1F590,
+    0x263A,
+    0x1F610,
+    0x2639,
+    0x1F4A3,
+    0x2620,
+    0x1F3F3,
+    // 0x50
+    0x1F3F1,
+    0x2708,
+    0x263C,
+    0x1F4A7,
+    0x2744,
+    0x1F546,
+    0x271E,
+    0x1F548,
+    0x2720,
+    0x2721,
+    0x262A,
+    0x262F,
+    0x0950,
+    0x2638,
+    0x2648,
+    0x2649,
+    // 0x60
+    0x264A,
+    0x264B,
+    0x264C,
+    0x264D,
+    0x264E,
+    0x264F,
+    0x2650,
+    0x2651,
+    0x2652,
+    0x2653,
+    0x1F670,
+    0x1F675,
+    0x25CF,
+    0x1F53E,
+    0x25A0,
+    0x25A1,
+    // 0x70
+    0x1F790,
+    0x2751,
+    0x2752,
+    0x2B27,
+    0x29EB,
+    0x25C6,
+    0x2756,
+    0x2B25,
+    0x2327,
+    0x2BB9,
+    0x2318,
+    0x1F3F5,
+    0x1F3F6,
+    0x1F676,
+    0x1F677,
+    0,
+    // 0x80
+    0x24EA,
+    0x2460,
+    0x2461,
+    0x2462,
+    0x2463,
+    0x2464,
+    0x2465,
+    0x2466,
+    0x2467,
+    0x2468,
+    0x2469,
+    0x24FF,
+    0x2776,
+    0x2777,
+    0x2778,
+    0x2779,
+    // 0x90
+    0x277A,
+    0x277B,
+    0x277C,
+    0x277D,
+    0x277E,
+    0x277F,
+    0x1F662,
+    0x1F660,
+    0x1F661,
+    0x1F663,
+    0x1F65E,
+    0x1F65C,
+    0x1F65D,
+    0x1F65F,
+    0x00B7,
+    0x2022,
+    // 0xA0
+    0x25AA,
+    0x26AA,
+    0x1F786,
+    0x1F788,
+    0x25C9,
+    0x25CE,
+    0x1F53F,
+    0x25AA,
+    0x25FB,
+    0x1F7C2,
+    0x2726,
+    0x2605,
+    0x2736,
+    0x2734,
+    0x2739,
+    0x2735,
+    // 0xB0
+    0x2BD0,
+    0x2316,
+    0x27E1,
+    0x2311,
+    0x2BD1,
+    0x272A,
+    0x2730,
+    0x1F550,
+    0x1F551,
+    0x1F552,
+    0x1F553,
+    0x1F554,
+    0x1F555,
+    0x1F556,
+    0x1F557,
+    0x1F558,
+    // 0xC0
+    0x1F559,
+    0x1F55A,
+    0x1F55B,
+    0x2BB0,
+    0x2BB1,
+    0x2BB2,
+    0x2BB3,
+    0x2BB4,
+    0x2BB5,
+    0x2BB6,
+    0x2BB7,
+    0x1F668,
+    0x1F66A,
+    0x1F669,
+    0x1F66B,
+    0x1F64C,
+    // 0xD0
+    0x1F64D,
+    0x1F64F,
+    0x1F64E,
+    0x1F650,
+    0x1F651,
+    0x232B,
+    0x2326,
+    0x2B98,
+    0x2B9A,
+    0x2B99,
+    0x2B9B,
+    0x2B88,
+    0x2B8A,
+    0x2B89,
+    0x2B8B,
+    0x1F868,
+    // 0xE0
+    0x1F86A,
+    0x1F869,
+    0x1F86B,
+    0x1F86C,
+    0x1F86D,
+    0x1F86F,
+    0x1F86E,
+    0x1F878,
+    0x1F87A,
+    0x1F879,
+    0x1F87B,
+    0x1F87C,
+    0x1F87D,
+    0x1F87F,
+    0x1F87E,
+    0x21E6,
+    // 0xF0
+    0x21E8,
+    0x21E7,
+    0x21E9,
+    0x2B04,
+    0x21F3,
+    0x2B00,
+    0x2B01,
+    0x2B03,
+    0x2B02,
+    0x1F8AC,
+    0x1F8AD,
+    0x1F5F6,
+    0x2714,
+    0x1F5F7,
+    0x1F5F9,
+    0,
+};
 
 } // namespace
 
@@ -322,14 +522,20 @@ QString substituteFamily(const QString& face)
 
 bool isSymbolFont(const QString& face, int charset)
 {
+    // Only Symbol's and Wingdings' codes are known; other picture fonts (Wingdings 2 and 3,
+    // Webdings, MT Extra) keep theirs.
     const QString name = face.trimmed().toLower();
-    return charset == symbolCharset || name == QLatin1String("symbol")
-        || name.startsWith(QLatin1String("wingdings"));
+    if (name == QLatin1String("wingdings") || name == QLatin1String("symbol"))
+        return true;
+    return charset == symbolCharset && !name.startsWith(QLatin1String("wingdings"))
+        && !name.startsWith(QLatin1String("webdings"))
+        && !name.startsWith(QLatin1String("mt extra"))
+        && !name.startsWith(QLatin1String("marlett"));
 }
 
 QString symbolsToUnicode(const QString& text, const QString& face)
 {
-    const bool wingdings = face.trimmed().toLower().startsWith(QLatin1String("wingdings"));
+    const bool wingdings = face.trimmed().toLower() == QLatin1String("wingdings");
     QString result;
     result.reserve(text.size());
     for (const QChar character : text) {
@@ -340,8 +546,9 @@ QString symbolsToUnicode(const QString& text, const QString& face)
             result.append(character);
             continue;
         }
-        const char16_t mapped = wingdings ? wingding(code) : symbolCodes[code - 0x20];
-        result.append(QChar(mapped ? mapped : char16_t(code)));
+        const char32_t mapped = wingdings ? wingdingsCodes[code - 0x20] : symbolCodes[code - 0x20];
+        const char32_t shown = mapped ? mapped : char32_t(code);
+        result.append(QString::fromUcs4(&shown, 1));
     }
     return result;
 }

@@ -8,8 +8,8 @@
 // depends on; other names are left to fontconfig.
 QString substituteFamily(const QString& face);
 
-// Text in a symbol font (the Symbol or Wingdings character set, or a face of that name) holds
-// the font's own codes, in 0x20-0xFF or in the private area at 0xF020-0xF0FF; they become the
+// Text in Symbol or Wingdings (by name, or in the symbol character set) holds the font's own
+// codes, in 0x20-0xFF or in the private area at 0xF020-0xF0FF; they become the
 // Unicode characters they show, so that any font can draw them.
 bool isSymbolFont(const QString& face, int charset);
 QString symbolsToUnicode(const QString& text, const QString& face);
