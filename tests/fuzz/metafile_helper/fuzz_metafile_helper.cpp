@@ -12,16 +12,25 @@
 #include <cstddef>
 #include <cstdint>
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+namespace {
+
+// Text needs the font database, which only a GUI application has; one serves every input.
+void startApplication()
 {
-    // Text needs the font database; one application serves every input.
     static int argc = 1;
     static char name[] = "fuzz_metafile_helper";
     static char* argv[] = { name, nullptr };
-    static const bool platform = qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (QGuiApplication::instance())
+        return;
+    qputenv("QT_QPA_PLATFORM", "offscreen");
     static QGuiApplication application(argc, argv);
-    Q_UNUSED(platform);
+}
 
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    startApplication();
     QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
     MetafileHeader header;
     if (!header.read(bytes))
