@@ -400,14 +400,11 @@ void EmfPlusPlayer::record(quint16 type, quint16 flags, const RecordData& data)
         if (const auto* region = std::get_if<QRegion>(objectAt(flags & 0xFF)))
             combineClip(*region, (flags >> 8) & 0xF);
         break;
-    case OffsetClip:
-        if (auto clip = m_device.clip()) {
-            const QTransform t = transform();
-            const QPointF offset = t.map(QPointF(data.f32(0), data.f32(4))) - t.map(QPointF(0, 0));
-            clip->translate(offset.toPoint());
-            m_device.setClip(clip);
-        }
+    case OffsetClip: {
+        const QTransform t = transform();
+        m_device.offsetPictureClip(t.map(QPointF(data.f32(0), data.f32(4))) - t.map(QPointF(0, 0)));
         break;
+    }
     default:
         break;
     }

@@ -428,11 +428,20 @@ void GdiDevice::selectClipRegionLogical(const QPainterPath& logicalPath, int mod
 
 void GdiDevice::offsetClip(QPointF logicalOffset)
 {
+    const QTransform transform = logicalToPicture();
+    offsetPictureClip(transform.map(logicalOffset) - transform.map(QPointF(0, 0)));
+}
+
+void GdiDevice::offsetPictureClip(QPointF offset)
+{
     if (!m_state.clip)
         return;
-    const QTransform transform = logicalToPicture();
-    const QPointF offset = transform.map(logicalOffset) - transform.map(QPointF(0, 0));
-    m_state.clip->translate(offset.toPoint());
+    // A clip moved further than any picture reaches leaves nothing to draw in.
+    constexpr double far = 1e7;
+    if (std::abs(offset.x()) < far && std::abs(offset.y()) < far)
+        m_state.clip->translate(offset.toPoint());
+    else
+        m_state.clip = QRegion();
     m_clipDirty = true;
 }
 

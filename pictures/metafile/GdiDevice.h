@@ -119,6 +119,7 @@ public:
     void selectClipRegionDevice(const QPainterPath& devicePath, int mode);
     void selectClipRegionLogical(const QPainterPath& logicalPath, int mode);
     void offsetClip(QPointF logicalOffset);
+    void offsetPictureClip(QPointF offset);
     void selectClipPath(int mode);
 
     // Paths and shapes: inside a path bracket they go into the path, else they are drawn.
