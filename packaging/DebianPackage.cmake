@@ -27,9 +27,11 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${SLIDEWELL_WEB_SITE}")
 # The library scan lists each library once; it finds libqt6svg6 through the picture pipeline,
 # which reads SVG pictures with it. Qt's image format plug-ins, which read TIFF and WebP pictures,
-# are loaded at run time, so the scan cannot see them.
+# are loaded at run time, so the scan cannot see them; the fonts have the metrics of those that
+# metafiles name most.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins")
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins, fonts-dejavu-core, \
+fonts-liberation, fonts-crosextra-carlito, fonts-crosextra-caladea")
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 
 include(CPack)

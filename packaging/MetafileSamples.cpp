@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -145,20 +144,6 @@ void writeEmf(const std::string& path, const Scene& scene)
     emf_htable_free(&eht);
 }
 
-std::vector<U_POINT16> ellipseCorners(const U_RECT16& box)
-{
-    constexpr int count = 72;
-    const double cx = (box.left + box.right) / 2.0, cy = (box.top + box.bottom) / 2.0;
-    const double rx = (box.right - box.left) / 2.0, ry = (box.bottom - box.top) / 2.0;
-    std::vector<U_POINT16> corners;
-    for (int i = 0; i < count; ++i) {
-        const double angle = 2 * M_PI * i / count;
-        corners.push_back({ static_cast<std::int16_t>(std::lround(cx + rx * std::cos(angle))),
-            static_cast<std::int16_t>(std::lround(cy + ry * std::sin(angle))) });
-    }
-    return corners;
-}
-
 void writeWmf(const std::string& path, const Scene& scene)
 {
     WMFTRACK* wt = nullptr;
@@ -199,13 +184,9 @@ void writeWmf(const std::string& path, const Scene& scene)
         case Kind::Rectangle:
             append(U_WMRRECTANGLE_set(box));
             break;
-        case Kind::Ellipse: {
-            // libwmf's drawing device leaves ellipses unfilled, so the WMF pictures carry their
-            // round shapes as many-cornered polygons.
-            const std::vector<U_POINT16> corners = ellipseCorners(box);
-            append(U_WMRPOLYGON_set(static_cast<uint16_t>(corners.size()), corners.data()));
+        case Kind::Ellipse:
+            append(U_WMRELLIPSE_set(box));
             break;
-        }
         case Kind::Polygon:
             append(
                 U_WMRPOLYGON_set(static_cast<uint16_t>(shape.points.size()), shape.points.data()));

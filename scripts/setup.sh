@@ -7,9 +7,9 @@ packages=(
     g++ cmake ninja-build pkg-config git
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins libxcb1-dev libgl-dev
     libx11-dev libxss-dev
-    libemf2svg-dev libwmf-dev libuemf-dev libjpeg62-turbo-dev libgif-dev libgdk-pixbuf-2.0-dev
+    libuemf-dev libjpeg62-turbo-dev libgif-dev libgdk-pixbuf-2.0-dev
     libavif-dev libheif-dev qt6-image-formats-plugins
-    fonts-dejavu-core
+    fonts-dejavu-core fonts-liberation fonts-crosextra-carlito fonts-crosextra-caladea
     imagemagick librsvg2-bin pandoc
 )
 if [[ "${1:-}" == "--test" ]]; then

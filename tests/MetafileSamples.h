@@ -5,7 +5,10 @@
 #include <QDataStream>
 #include <QIODevice>
 #include <QRect>
+#include <QString>
+#include <QtEndian>
 
+#include <cstring>
 #include <initializer_list>
 
 // Small EMF and WMF files written record by record. Each sample picture is twice as wide as high
@@ -36,6 +39,49 @@ inline QByteArray emfDrawing()
 }
 
 inline QByteArray emfEnd() { return emfRecord(14, { 0, 16, 20 }); }
+
+inline qint32 floatBits(float value)
+{
+    qint32 bits;
+    static_assert(sizeof bits == sizeof value);
+    std::memcpy(&bits, &value, sizeof bits);
+    return bits;
+}
+
+// A red brush selected and no pen, as the sample drawings use.
+inline QByteArray emfRedBrush()
+{
+    return emfRecord(39, { 1, 0, 0x0000FF, 0 }) + emfRecord(37, { 1 })
+        + emfRecord(37, { qint32(0x80000008) });
+}
+
+// A GDI comment holding EMF+ records.
+inline QByteArray emfPlusComment(const QByteArray& records)
+{
+    const QByteArray data = littleEndian({ 0x2B464D45 }) + records;
+    return littleEndian({ 70, qint32(12 + data.size()), qint32(data.size()) }) + data;
+}
+
+// An EMF+ record: type, flags, then its data.
+inline QByteArray emfPlusRecord(quint16 type, quint16 flags, const QByteArray& data)
+{
+    return littleEndian(
+               { qint32(type | flags << 16), qint32(12 + data.size()), qint32(data.size()) })
+        + data;
+}
+
+// A font (index 1, selected) of 30 pixels, and one character drawn at (10, 10).
+inline QByteArray emfCharacter(const QString& face, qint32 charset, char16_t character)
+{
+    QByteArray name(64, '\0');
+    for (qsizetype i = 0; i < face.size() && i < 31; ++i)
+        qToLittleEndian<quint16>(face[i].unicode(), name.data() + 2 * i);
+    const QByteArray font =
+        littleEndian({ 82, 104, 1, -30, 0, 0, 0, 400, charset << 24, 0 }) + name;
+    return font + emfRecord(37, { 1 })
+        + emfRecord(
+            84, { 0, 0, 100, 50, 1, 0, 0, 10, 10, 1, 76, 0, 0, 0, 0, 0, 80, character, 30 });
+}
 
 // An EMF header record; frame in hundredths of a millimetre, bounds in device pixels. The
 // reference device has 10 pixels to the millimetre.

@@ -52,10 +52,56 @@ void tst_MetafilePicture::drawsMetafiles_data()
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("data");
     QTest::addColumn<QSize>("naturalSize");
-    QTest::newRow("emf") << "picture.emf" << emf() << QSize(38, 19);
-    QTest::newRow("wmf") << "picture.wmf" << placeableWmf() << QSize(100, 50);
-    QTest::newRow("emf named as a photo") << "photo.jpg" << emf() << QSize(38, 19);
-    QTest::newRow("wmf without extension") << "drawing" << wmf() << QSize(100, 50);
+    // Empty: the left half is red and the right half empty; else the picture must be drawn
+    // exactly as this other one.
+    QTest::addColumn<QByteArray>("sameAs");
+    const QSize emfSize(38, 19);
+    QTest::newRow("emf") << "picture.emf" << emf() << emfSize << QByteArray();
+    QTest::newRow("wmf") << "picture.wmf" << placeableWmf() << QSize(100, 50) << QByteArray();
+    QTest::newRow("emf named as a photo") << "photo.jpg" << emf() << emfSize << QByteArray();
+    QTest::newRow("wmf without extension") << "drawing" << wmf() << QSize(100, 50) << QByteArray();
+
+    const QByteArray whole = emfRecord(43, { 0, 0, 100, 50 });
+    QTest::newRow("clip region") << "region.emf"
+                                 << emfHeader() + emfRedBrush()
+            + emfRecord(75, { 48, 5, 32, 1, 1, 16, 0, 0, 50, 50, 0, 0, 50, 50 }) + whole + emfEnd()
+                                 << emfSize << QByteArray();
+    QTest::newRow("clip path") << "path.emf"
+                               << emfHeader() + emfRedBrush() + emfRecord(59, {})
+            + emfRecord(43, { 0, 0, 50, 50 }) + emfRecord(60, {}) + emfRecord(67, { 5 }) + whole
+            + emfEnd() << emfSize
+                               << QByteArray();
+    QTest::newRow("world transform") << "transform.emf"
+                                     << emfHeader() + emfRedBrush()
+            + emfRecord(35, { floatBits(0.5), 0, 0, floatBits(1), 0, 0 }) + whole + emfEnd()
+                                     << emfSize << QByteArray();
+    // A stretched blit that fills with the brush (PATCOPY) and has no bitmap.
+    QTest::newRow("pattern raster operation") << "pattern.emf"
+                                              << emfHeader() + emfRedBrush()
+            + emfRecord(77,
+                { 0, 0, 50, 50, 0, 0, 50, 50, 0x00F00021, 0, 0, floatBits(1), 0, 0, floatBits(1), 0,
+                    0, 0, 0, 0, 0, 0, 0, 0, 0, 0 })
+            + emfEnd() << emfSize << QByteArray();
+    // Two pixels, the first red, the second skipped by the end of its line: it stays untouched.
+    QTest::newRow("rle8 bitmap") << "rle8.emf"
+                                 << emfHeader()
+            + emfRecord(81,
+                { 0, 0, 100, 50, 0, 0, 0, 0, 2, 1, 80, 48, 128, 8, 0, 0x00CC0020, 100, 50, 40, 2, 1,
+                    1 | 8 << 16, 1, 8, 0, 0, 2, 0, 0x00FF0000, 0, 0x00000001, 0x00000100 })
+            + emfEnd() << emfSize << QByteArray();
+    // A GDI+ reader draws the EMF+ records and skips the GDI records in between.
+    const QByteArray plusHeader =
+        emfPlusRecord(0x4001, 1, littleEndian({ qint32(0xDBC01002), 0, 96, 96 }));
+    const QByteArray plusFill = emfPlusRecord(0x400A, 0x8000,
+        littleEndian({ qint32(0xFFFF0000), 1, 0, 0, floatBits(50), floatBits(50) }));
+    QTest::newRow("emf+ dual file") << "dual.emf"
+                                    << emfHeader() + emfPlusComment(plusHeader + plusFill)
+            + emfRedBrush() + emfRecord(43, { 50, 0, 100, 50 })
+            + emfPlusComment(emfPlusRecord(0x4002, 0, {})) + emfEnd()
+                                    << emfSize << QByteArray();
+    QTest::newRow("symbol font character")
+        << "symbol.emf" << emfHeader() + emfCharacter("Symbol", 2, 'S') + emfEnd() << emfSize
+        << emfHeader() + emfCharacter("DejaVu Serif", 0, u'\u03A3') + emfEnd();
 }
 
 void tst_MetafilePicture::drawsMetafiles()
@@ -63,14 +109,25 @@ void tst_MetafilePicture::drawsMetafiles()
     QFETCH(QString, name);
     QFETCH(QByteArray, data);
     QFETCH(QSize, naturalSize);
+    QFETCH(QByteArray, sameAs);
     PictureFile picture;
     QVERIFY2(picture.open(write(name, data)), qPrintable(picture.errorString()));
     QCOMPARE(picture.naturalSize(), naturalSize);
     const QImage image = picture.decode(QSize(300, 150));
     QVERIFY2(!image.isNull(), qPrintable(picture.errorString()));
     QCOMPARE(image.size(), QSize(300, 150));
-    QCOMPARE(image.pixelColor(75, 75), QColor(Qt::red));
-    QCOMPARE(image.pixelColor(225, 75).alpha(), 0);
+    if (sameAs.isEmpty()) {
+        QCOMPARE(image.pixelColor(75, 75), QColor(Qt::red));
+        QCOMPARE(image.pixelColor(225, 75).alpha(), 0);
+        return;
+    }
+    PictureFile other;
+    QVERIFY(other.open(write("same-" + name, sameAs)));
+    const QImage expected = other.decode(QSize(300, 150));
+    QImage blank(image.size(), image.format());
+    blank.fill(Qt::transparent);
+    QVERIFY(image != blank);
+    QCOMPARE(image, expected);
 }
 
 void tst_MetafilePicture::failsOnDamagedMetafiles_data()

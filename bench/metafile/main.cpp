@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
-// slidewell-metafile-bench [--check] CORPUS [OUTPUT]: draws every file of CORPUS/emf and
-// CORPUS/wmf as the show would (natural size from the header, fitted into 800 x 600) and compares
-// each with CORPUS/reference/<kind>/<name>.png. Prints one line per file and the figures per kind;
-// with OUTPUT, writes each picture there as PNG, on white, for looking at.
+// slidewell-metafile-bench [--check] CORPUS [OUTPUT]: draws every file of CORPUS/emf,
+// CORPUS/wmf and CORPUS/damaged as the show would (natural size from the header, fitted into
+// 800 x 600) and compares each with CORPUS/reference/<kind>/<name>.png. Prints one line per file,
+// the figures per group (the file name's prefix before "__") and per kind; with OUTPUT, writes
+// each picture there as PNG, on white, for looking at. Damaged files have no reference: they
+// must be refused or drawn, never crash the helper or run out of time.
 //
 // With --check it is the corpus test: it fails when a file crashes the helper or runs out of
 // time, or when fewer files than before are shown or close, and it reports a skip (exit code 77)
@@ -25,6 +27,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <vector>
 
 namespace {
@@ -56,18 +59,24 @@ QRect inkBox(const QImage& image)
     return box;
 }
 
-bool isClose(const QImage& picture, const QImage& reference)
+// Whether picture is close to reference; why not, when it is not.
+bool isClose(const QImage& picture, const QImage& reference, QString& why)
 {
     const QImage ours = onWhite(picture);
     const QImage theirs = reference.convertToFormat(QImage::Format_RGB32);
     const QRect ourBox = inkBox(ours);
     const QRect theirBox = inkBox(theirs);
-    if (theirBox.isEmpty() || ourBox.isEmpty())
+    if (theirBox.isEmpty() || ourBox.isEmpty()) {
+        why = QStringLiteral("blank");
         return theirBox.isEmpty() && ourBox.isEmpty();
+    }
     const double ourAspect = double(ourBox.width()) / ourBox.height();
     const double theirAspect = double(theirBox.width()) / theirBox.height();
-    if (std::max(ourAspect, theirAspect) / std::min(ourAspect, theirAspect) > 1.25)
+    const double aspects = std::max(ourAspect, theirAspect) / std::min(ourAspect, theirAspect);
+    if (aspects > 1.25) {
+        why = QStringLiteral("proportions differ by %1").arg(aspects, 0, 'f', 2);
         return false;
+    }
     const QSize side(compareSide, compareSide);
     const QImage a =
         ours.copy(ourBox).scaled(side, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
@@ -88,6 +97,9 @@ bool isClose(const QImage& picture, const QImage& reference)
     }
     const double overlap = either ? double(both) / either : 1.0;
     const double meanDifference = difference / (3.0 * compareSide * compareSide);
+    why = QStringLiteral("overlap %1, difference %2")
+              .arg(overlap, 0, 'f', 2)
+              .arg(meanDifference, 0, 'f', 0);
     return overlap >= 0.5 && meanDifference <= 40;
 }
 
@@ -101,16 +113,57 @@ double percentile(std::vector<double> values, double fraction)
 
 constexpr int skipped = 77;
 
+// Files whose reference rendering is wrong, with the reason; they are listed and left out of the
+// shares rather than lowering the bar for the others.
+const QHash<QString, QString>& wrongReferences()
+{
+    static const QHash<QString, QString> files {
+        { QStringLiteral("poi-ooxml__47813.xlsx_thumbnail.wmf"),
+            QStringLiteral("the reference is a black box where the spreadsheet's cells are") },
+        { QStringLiteral("poi-ooxml__54524.xlsx_thumbnail.wmf"),
+            QStringLiteral("the reference is a black box where the spreadsheet's cells are") },
+        { QStringLiteral("poi-ooxml__60289.xlsx_thumbnail.wmf"),
+            QStringLiteral("the reference is a black box where the spreadsheet's cells are") },
+        { QStringLiteral("poi-ooxml__hello-world-signed.xlsx_thumbnail.wmf"),
+            QStringLiteral("the reference is a black box where the spreadsheet's cells are") },
+        { QStringLiteral("lo__libreoffice_B_DNA.wmf"),
+            QStringLiteral("the reference squashes the picture: its atoms are ellipses, not "
+                           "circles, against the placeable header's proportions") },
+        { QStringLiteral("lo__LibreOffice_TextureBrush.emf"),
+            QStringLiteral("the reference is blank: it does not fill with EMF+ texture brushes") },
+        { QStringLiteral("lo__LibreOffice_DrawLineWithTexture.emf"),
+            QStringLiteral("the reference draws the EMF+ textured line in black") },
+        { QStringLiteral("lo__LibreOffice_TileImage.emf"),
+            QStringLiteral("the reference draws only the frame, not the EMF+ texture fill") },
+        { QStringLiteral("l2s__test-164.emf"),
+            QStringLiteral("the reference draws Wingdings codes as letters and digits") },
+    };
+    return files;
+}
+
 struct Figures
 {
+    void print(const QString& title) const;
+
     int files = 0;
     int shown = 0;
     int failed = 0;
     int crashed = 0;
     int timedOut = 0;
     int close = 0;
+    int wrongReference = 0;
     std::vector<double> milliseconds;
 };
+
+void Figures::print(const QString& title) const
+{
+    std::printf("%s: %d files, %d shown, %d failed, %d crashed, %d timed out, %d close of %d "
+                "with a sound reference; median %.0f ms, worst %.0f ms per file\n",
+        qPrintable(title), files, shown, failed, crashed, timedOut, close, files - wrongReference,
+        percentile(milliseconds, 0.5), percentile(milliseconds, 1.0));
+}
+
+QString groupOf(const QString& name) { return name.section(QStringLiteral("__"), 0, 0); }
 
 } // namespace
 
@@ -132,17 +185,19 @@ int main(int argc, char** argv)
     if (!output.isEmpty())
         QDir().mkpath(output);
 
-    // Each kind's least share of files shown and close to the reference, as measured when the
-    // check was set up, with a little room.
+    // Each kind's least share of files shown, and of those with a sound reference close to it,
+    // as the player reaches them, with a little room.
     const QHash<QString, std::pair<double, double>> leastShares {
-        { QStringLiteral("emf"), { 0.95, 0.7 } },
-        { QStringLiteral("wmf"), { 0.9, 0.7 } },
+        { QStringLiteral("emf"), { 0.99, 0.88 } },
+        { QStringLiteral("wmf"), { 0.98, 0.85 } },
     };
     bool passed = true;
 
     MetafileRenderer renderer;
-    for (const QString& kind : { QStringLiteral("emf"), QStringLiteral("wmf") }) {
+    for (const QString& kind :
+        { QStringLiteral("emf"), QStringLiteral("wmf"), QStringLiteral("damaged") }) {
         Figures figures;
+        std::map<QString, Figures> groups;
         const QDir folder(corpus.filePath(kind));
         for (const QString& name : folder.entryList(QDir::Files, QDir::Name)) {
             ++figures.files;
@@ -153,14 +208,16 @@ int main(int argc, char** argv)
             MetafileHeader header;
             QImage picture;
             QString error;
+            bool crashed = false;
+            bool timedOut = false;
             if (!file.open(QIODevice::ReadOnly) || !header.read(file.readAll())) {
                 error = header.errorString();
             } else {
                 const QSize size = header.naturalSize().scaled(showArea, Qt::KeepAspectRatio);
                 picture = renderer.render(path, size.expandedTo(QSize(1, 1)));
                 error = renderer.errorString();
-                figures.crashed += renderer.outcome() == MetafileRenderer::Outcome::Crashed;
-                figures.timedOut += renderer.outcome() == MetafileRenderer::Outcome::TimedOut;
+                crashed = renderer.outcome() == MetafileRenderer::Outcome::Crashed;
+                timedOut = renderer.outcome() == MetafileRenderer::Outcome::TimedOut;
             }
             figures.milliseconds.push_back(double(timer.nsecsElapsed()) / 1e6);
             const QString base = QFileInfo(name).completeBaseName();
@@ -171,25 +228,45 @@ int main(int argc, char** argv)
                 ++figures.shown;
                 const QImage reference(
                     corpus.filePath(QStringLiteral("reference/%1/%2.png").arg(kind, base)));
-                close = !reference.isNull() && isClose(picture, reference);
-                figures.close += close;
+                QString why;
+                close = !reference.isNull() && isClose(picture, reference, why);
+                if (!close)
+                    error = why;
                 if (!output.isEmpty())
                     onWhite(picture).save(QDir(output).filePath(base + '.' + kind + ".png"));
+            }
+            const QString wrong = wrongReferences().value(name);
+            if (!wrong.isEmpty()) {
+                close = false;
+                error = QStringLiteral("wrong reference: ") + wrong;
             }
             std::printf("%s\t%s\t%.0f ms\t%s\n", qPrintable(name),
                 picture.isNull() ? "failed" : (close ? "close" : "shown"),
                 figures.milliseconds.back(), qPrintable(error));
+            figures.close += close;
+            Figures& group = groups[groupOf(name)];
+            ++group.files;
+            group.shown += !picture.isNull();
+            group.failed += picture.isNull();
+            group.close += close;
+            group.wrongReference += !wrong.isEmpty();
+            figures.wrongReference += !wrong.isEmpty();
+            group.crashed += crashed;
+            group.timedOut += timedOut;
+            figures.crashed += crashed;
+            figures.timedOut += timedOut;
+            group.milliseconds.push_back(figures.milliseconds.back());
         }
-        std::printf("%s: %d files, %d shown, %d failed, %d crashed, %d timed out, %d close; "
-                    "median %.0f ms, 90th percentile %.0f ms per file\n",
-            qPrintable(kind.toUpper()), figures.files, figures.shown, figures.failed,
-            figures.crashed, figures.timedOut, figures.close, percentile(figures.milliseconds, 0.5),
-            percentile(figures.milliseconds, 0.9));
+        for (const auto& [name, group] : groups)
+            group.print(kind + '/' + name);
+        figures.print(kind.toUpper());
         std::fflush(stdout);
+        passed = passed && figures.crashed == 0 && figures.timedOut == 0;
+        if (!leastShares.contains(kind))
+            continue;
         const auto [leastShown, leastClose] = leastShares.value(kind);
-        passed = passed && figures.crashed == 0 && figures.timedOut == 0
-            && figures.shown >= leastShown * figures.files
-            && figures.close >= leastClose * figures.files;
+        passed = passed && figures.shown >= leastShown * figures.files
+            && figures.close >= leastClose * (figures.files - figures.wrongReference);
     }
     if (check && !passed) {
         std::printf("FAILED: a file crashed or timed out, or fewer files were shown or close\n");

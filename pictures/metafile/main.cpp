@@ -1,17 +1,19 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 // slidewell-metafile FILE WIDTH HEIGHT: draws one EMF or WMF file at WIDTH x HEIGHT pixels and
 // writes them to standard output as premultiplied 32-bit ARGB rows, top to bottom. The show runs
-// it in its own process, so that a fault in the metafile libraries costs one picture, not the
-// show. Exit status 0 on success; otherwise a reason on standard error.
+// it in its own process, so that a fault in the player costs one picture, not the show. Exit
+// status 0 on success; otherwise a reason on standard error.
 #include "pictures/MetafileHeader.h"
-#include "pictures/metafile/EmfDrawing.h"
-#include "pictures/metafile/WmfDrawing.h"
+#include "pictures/metafile/EmfPlayer.h"
+#include "pictures/metafile/WmfPlayer.h"
 
 #include <QFile>
+#include <QGuiApplication>
 #include <QImage>
 
 #include <cstdio>
 #include <cstdlib>
+#include <optional>
 
 namespace {
 
@@ -60,15 +62,23 @@ int main(int argc, char** argv)
     MetafileHeader header;
     if (!header.read(data))
         return failWith(header.errorString());
-    // The libraries get exactly the checked records, never the bytes after the end record.
+    // The player gets exactly the checked records, never the bytes after the end record.
     data.truncate(header.recordsLength());
+    const bool emf = header.kind() == MetafileKind::Emf;
+
+    // Text needs the font database, which only a GUI application has; starting one costs time,
+    // so pictures without text go without it.
+    std::optional<QGuiApplication> fonts;
+    if (emf ? emfHasText(data) : wmfHasText(data)) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        fonts.emplace(argc, argv);
+    }
 
     QImage image(width, height, QImage::Format_ARGB32_Premultiplied);
     if (image.isNull())
         return failWith(QStringLiteral("Out of memory"));
     image.fill(Qt::transparent);
-    const QString error =
-        header.kind() == MetafileKind::Emf ? drawEmf(data, image) : drawWmf(data, image);
+    const QString error = emf ? playEmf(data, image) : playWmf(data, image);
     if (!error.isEmpty())
         return failWith(error);
     if (!writeAll(image))
