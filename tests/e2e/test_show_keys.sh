@@ -62,6 +62,8 @@ e2e_until 6 saver_on || e2e_fail "no screen saver after Stop"
 
 # A show that crashes leaves the screen saver free: the server resumes it with the connection.
 kill "$APP_PID"
+# The old window must be gone first, or the new one's name would find it.
+e2e_until 10 e2e_window_gone "$WINDOW" '^Slidewell$' || e2e_fail "the killed show's window stayed"
 DBUS_SESSION_BUS_ADDRESS=disabled: e2e_start_app --play "$folder"
 WINDOW=$(e2e_wait_window '^Slidewell$')
 e2e_until 10 fullscreen || e2e_fail "no second show"
@@ -69,6 +71,7 @@ sleep 3
 [[ "$("$probe" saver)" == off ]] || e2e_fail "the screen saver came during the second show"
 kill -9 "$APP_PID"
 e2e_until 6 saver_on || e2e_fail "no screen saver after the show was killed"
+e2e_until 10 e2e_window_gone "$WINDOW" '^Slidewell$' || e2e_fail "the killed show's window stayed"
 
 # With the session's service: Inhibit at the start and at Resume, UnInhibit at Pause and Stop.
 # Debian's own Python, where python3-dbus lives, whatever python3 comes first on PATH.
