@@ -117,6 +117,37 @@ bool GifDecoder::next(QImage* frame, int* delay)
     return true;
 }
 
+bool GifDecoder::isAnimated()
+{
+    if (!m_gif || !m_canvas.isNull())
+        return false;
+    // Each image read keeps a record in giflib until the file is closed: a file of more than
+    // this many blocks before its second frame is left to next() to tell.
+    constexpr int largestRecordCount = 4096;
+    GraphicsControlBlock timing { DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR };
+    bool timed = false;
+    bool frameEnded = false;
+    for (int records = 0; records < largestRecordCount; ++records) {
+        GifRecordType type = UNDEFINED_RECORD_TYPE;
+        if (DGifGetRecordType(m_gif, &type) == GIF_ERROR || type == TERMINATE_RECORD_TYPE)
+            return false;
+        if (type == EXTENSION_RECORD_TYPE) {
+            if (!readExtension(&timing, &timed))
+                return false;
+            continue;
+        }
+        // As in next(), an image without pixels and without data still makes a frame.
+        if (DGifGetImageDesc(m_gif) == GIF_ERROR)
+            return frameEnded && (m_gif->Image.Width == 0 || m_gif->Image.Height == 0);
+        if (frameEnded)
+            return true;
+        if (!skipImage())
+            return false;
+        frameEnded = timed;
+    }
+    return true;
+}
+
 bool GifDecoder::readExtension(GraphicsControlBlock* timing, bool* timed)
 {
     int code = 0;
@@ -136,18 +167,9 @@ bool GifDecoder::drawImage(int transparent)
 {
     const GifImageDesc& image = m_gif->Image;
     const ColorMapObject* colours = image.ColorMap ? image.ColorMap : m_gif->SColorMap;
-    if (image.Width <= 0 || image.Height <= 0) {
-        // No pixels, but its data must still be passed over.
-        int codeSize = 0;
-        GifByteType* block = nullptr;
-        if (DGifGetCode(m_gif, &codeSize, &block) == GIF_ERROR)
-            return false;
-        while (block) {
-            if (DGifGetCodeNext(m_gif, &block) == GIF_ERROR)
-                return false;
-        }
-        return true;
-    }
+    // No pixels, but its data must still be passed over.
+    if (image.Width <= 0 || image.Height <= 0)
+        return skipImage();
     m_line.resize(size_t(image.Width));
     for (int index = 0; index < image.Height; ++index) {
         if (DGifGetLine(m_gif, m_line.data(), image.Width) == GIF_ERROR)
@@ -167,6 +189,20 @@ bool GifDecoder::drawImage(int transparent)
                 row[image.Left + x] = qRgb(c.Red, c.Green, c.Blue);
             }
         }
+    }
+    return true;
+}
+
+// Passes over an image's data sub-blocks as they are stored, compressed.
+bool GifDecoder::skipImage()
+{
+    int codeSize = 0;
+    GifByteType* block = nullptr;
+    if (DGifGetCode(m_gif, &codeSize, &block) == GIF_ERROR)
+        return false;
+    while (block) {
+        if (DGifGetCodeNext(m_gif, &block) == GIF_ERROR)
+            return false;
     }
     return true;
 }

@@ -30,6 +30,11 @@ public:
     // The canvas size the header declares.
     QSize size() const { return m_size; }
 
+    // Whether the file holds a frame after its first, by the frame rule of next(), told from its
+    // block structure alone: image data is passed over without being decompressed. Call it right
+    // after open(), instead of next(): it reads the file up to the second frame or the end.
+    bool isAnimated();
+
     // Composites the next frame into *frame (Format_ARGB32_Premultiplied, size()) and its delay
     // in milliseconds into *delay. False at the end of the file, or with errorString() set when
     // the file is damaged before its first image. A frame ends after an image that has timing
@@ -44,6 +49,7 @@ private:
     bool readExtension(GraphicsControlBlock* timing, bool* timed);
     // Reads one image's pixels into the canvas; false when the data is damaged.
     bool drawImage(int transparent);
+    bool skipImage();
     void dispose();
 
     QFile m_file;

@@ -86,6 +86,7 @@ bool PictureFile::open(const QString& path)
     m_format.clear();
     m_path = path;
     m_naturalSize = QSize();
+    m_animated = false;
     m_transformation = QImageIOHandler::TransformationNone;
     m_errorString.clear();
 
@@ -124,6 +125,8 @@ bool PictureFile::open(const QString& path)
     m_transformation = reader->transformation();
     const bool transposed = m_transformation.testFlag(QImageIOHandler::TransformationRotate90);
     m_naturalSize = transposed ? size.transposed() : size;
+    // A still WebP tells it from its header; an animated one has its frames listed, not decoded.
+    m_animated = m_format == "webp" && reader->imageCount() > 1;
     reader->setAutoTransform(true);
     m_reader = std::move(reader);
     return true;
@@ -220,6 +223,7 @@ std::optional<QImage> PictureFile::decodeJpeg(const QSize& pixelSize)
 bool PictureFile::fail(const QString& error)
 {
     m_errorString = error;
+    m_animated = false;
     m_reader.reset();
     m_metafilePath.clear();
     m_ownFormat.clear();
@@ -246,11 +250,13 @@ bool PictureFile::openOwn(const QByteArray& format)
         if (!decoder.open(m_path))
             return fail(decoder.errorString());
         size = decoder.size();
+        m_animated = decoder.isAnimated();
     } else if (format == "avif") {
         AvifDecoder decoder;
         if (!decoder.open(m_path))
             return fail(decoder.errorString());
         size = decoder.size();
+        m_animated = decoder.isAnimated();
     } else if (format == "bmp") {
         BmpDecoder decoder;
         if (!decoder.open(m_path))

@@ -36,6 +36,10 @@ public:
     // image (of those, the deepest); for a GIF, its canvas.
     QSize naturalSize() const { return m_naturalSize; }
 
+    // A GIF, WebP or AVIF file of more than one frame, told from its structure at open() without
+    // decoding any pixels: only such a file has frames for PictureAnimation to play.
+    bool isAnimated() const { return m_animated; }
+
     // An EMF or WMF file: its pixels come from the metafile helper, which a caller may run
     // itself (MetafileRenderer) instead of calling decode().
     bool isMetafile() const { return !m_metafilePath.isEmpty(); }
@@ -81,6 +85,7 @@ private:
     QByteArray m_format;
     QString m_path;
     QSize m_naturalSize;
+    bool m_animated = false;
     QImageIOHandler::Transformations m_transformation;
     QString m_errorString;
 };
