@@ -3,6 +3,7 @@
 
 #include <QImage>
 #include <QImageReader>
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -61,13 +62,17 @@ public:
     // side (HEIF) gets the square's side.
     static constexpr int largestSide = 16384;
     static constexpr qint64 pixelBudget = qint64(largestSide) * largestSide;
+    // A still GIF's canvas above this many pixels is composited only where its images lie, when
+    // they cover at most a quarter of it.
+    static constexpr qint64 largestWholeGifCanvas = qint64(4096) * 4096;
 
 private:
     bool fail(const QString& error);
     bool checkSize(const QSize& size);
     bool openMetafile(QFile& file);
     bool openOwn(const QByteArray& format);
-    QImage decodeOwn();
+    QImage decodeOwn(const QSize& pixelSize);
+    QImage decodeGif(const QSize& pixelSize);
 
     // Nothing when libjpeg-turbo does not convert the file's colours: Qt's reader then does.
     std::optional<QImage> decodeJpeg(const QSize& pixelSize);
@@ -86,6 +91,8 @@ private:
     QString m_path;
     QSize m_naturalSize;
     bool m_animated = false;
+    // A GIF file: the part of its canvas its first frame's images cover.
+    QRect m_gifImagesArea;
     QImageIOHandler::Transformations m_transformation;
     QString m_errorString;
 };
