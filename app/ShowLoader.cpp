@@ -92,9 +92,8 @@ ShowLoader::Work ShowLoader::read(const Request& request, bool drawMetafiles)
         else
             loaded.picture.image =
                 forScreen(file.decodeForDisplay(fit.devicePixels), fit.devicePixels);
-        // Only these formats may hold further frames.
-        loaded.mayAnimate =
-            file.format() == "gif" || file.format() == "webp" || file.format() == "avif";
+        // Only a picture of several frames goes to the animation player.
+        loaded.mayAnimate = file.isAnimated();
     } catch (const RuntimeError&) {
         // A size that cannot be fitted: the picture cannot be shown.
     }

@@ -43,7 +43,7 @@ struct LoadedPicture
     ClientArea area;
     FileStamp stamp;
     FittedPicture picture;
-    // A GIF, WebP or AVIF file: further frames, if it has any, follow while it is on screen.
+    // A GIF, WebP or AVIF file of several frames: they follow while it is on screen.
     bool mayAnimate = false;
 };
 

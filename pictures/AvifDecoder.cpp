@@ -35,6 +35,7 @@ bool AvifDecoder::open(const QString& path)
     m_size = QSize(int(image->width), int(image->height));
     if (turned)
         m_size.transpose();
+    m_animated = m_decoder->imageCount > 1;
     return true;
 }
 

@@ -23,6 +23,9 @@ public:
     // The size as displayed, turns applied.
     QSize size() const { return m_size; }
 
+    // More than one image: told by the parse of open(), before any decoding.
+    bool isAnimated() const { return m_animated; }
+
     // The next frame (Format_ARGB32_Premultiplied) and its delay in milliseconds. False at the end
     // of the file, or with errorString() set when a frame cannot be decoded.
     bool next(QImage* frame, int* delay);
@@ -34,5 +37,6 @@ private:
 
     avifDecoder* m_decoder = nullptr;
     QSize m_size;
+    bool m_animated = false;
     QString m_errorString;
 };

@@ -53,6 +53,7 @@ bool GifDecoder::open(const QString& path)
     if (!m_gif)
         return fail(error);
     m_size = QSize(m_gif->SWidth, m_gif->SHeight);
+    m_area = QRect(QPoint(0, 0), m_size);
     return true;
 }
 
@@ -61,7 +62,7 @@ bool GifDecoder::next(QImage* frame, int* delay)
     if (!m_gif)
         return false;
     if (m_canvas.isNull()) {
-        m_canvas = QImage(m_size, QImage::Format_ARGB32_Premultiplied);
+        m_canvas = QImage(m_area.size(), QImage::Format_ARGB32_Premultiplied);
         if (m_canvas.isNull()) {
             m_errorString = QStringLiteral("Out of memory");
             return false;
@@ -90,6 +91,7 @@ bool GifDecoder::next(QImage* frame, int* delay)
         m_disposal = timed ? timing.DisposalMode : DISPOSAL_UNSPECIFIED;
         m_disposalArea =
             QRect(m_gif->Image.Left, m_gif->Image.Top, m_gif->Image.Width, m_gif->Image.Height)
+                .translated(-m_area.topLeft())
             & m_canvas.rect();
         m_previous = m_disposal == DISPOSE_PREVIOUS ? m_canvas.copy(m_disposalArea) : QImage();
         drawn = true;
@@ -117,6 +119,40 @@ bool GifDecoder::next(QImage* frame, int* delay)
     return true;
 }
 
+bool GifDecoder::isAnimated()
+{
+    if (!m_gif || !m_canvas.isNull())
+        return false;
+    // Each image read keeps a record in giflib until the file is closed: a file of more than
+    // this many blocks before its second frame is left to next() to tell.
+    constexpr int largestRecordCount = 4096;
+    GraphicsControlBlock timing { DISPOSAL_UNSPECIFIED, false, 0, NO_TRANSPARENT_COLOR };
+    bool timed = false;
+    bool frameEnded = false;
+    for (int records = 0; records < largestRecordCount; ++records) {
+        GifRecordType type = UNDEFINED_RECORD_TYPE;
+        if (DGifGetRecordType(m_gif, &type) == GIF_ERROR || type == TERMINATE_RECORD_TYPE)
+            return false;
+        if (type == EXTENSION_RECORD_TYPE) {
+            if (!readExtension(&timing, &timed))
+                return false;
+            continue;
+        }
+        // As in next(), an image without pixels and without data still makes a frame.
+        if (DGifGetImageDesc(m_gif) == GIF_ERROR)
+            return frameEnded && (m_gif->Image.Width == 0 || m_gif->Image.Height == 0);
+        if (frameEnded)
+            return true;
+        const QRect image(
+            m_gif->Image.Left, m_gif->Image.Top, m_gif->Image.Width, m_gif->Image.Height);
+        m_imagesArea |= image & QRect(QPoint(0, 0), m_size);
+        if (!skipImage())
+            return false;
+        frameEnded = timed;
+    }
+    return true;
+}
+
 bool GifDecoder::readExtension(GraphicsControlBlock* timing, bool* timed)
 {
     int code = 0;
@@ -136,37 +172,44 @@ bool GifDecoder::drawImage(int transparent)
 {
     const GifImageDesc& image = m_gif->Image;
     const ColorMapObject* colours = image.ColorMap ? image.ColorMap : m_gif->SColorMap;
-    if (image.Width <= 0 || image.Height <= 0) {
-        // No pixels, but its data must still be passed over.
-        int codeSize = 0;
-        GifByteType* block = nullptr;
-        if (DGifGetCode(m_gif, &codeSize, &block) == GIF_ERROR)
-            return false;
-        while (block) {
-            if (DGifGetCodeNext(m_gif, &block) == GIF_ERROR)
-                return false;
-        }
-        return true;
-    }
+    // No pixels, but its data must still be passed over.
+    if (image.Width <= 0 || image.Height <= 0)
+        return skipImage();
     m_line.resize(size_t(image.Width));
     for (int index = 0; index < image.Height; ++index) {
         if (DGifGetLine(m_gif, m_line.data(), image.Width) == GIF_ERROR)
             return false;
-        const int y = image.Top + (image.Interlace ? interlacedRow(index, image.Height) : index);
+        const int y = image.Top - m_area.top()
+            + (image.Interlace ? interlacedRow(index, image.Height) : index);
         if (y < 0 || y >= m_canvas.height())
             continue;
+        const int left = image.Left - m_area.left();
         auto* row = reinterpret_cast<QRgb*>(m_canvas.scanLine(y));
-        const int last = qMin(image.Width, m_canvas.width() - image.Left);
-        for (int x = 0; x < last; ++x) {
+        const int last = qMin(image.Width, m_canvas.width() - left);
+        for (int x = qMax(0, -left); x < last; ++x) {
             const int colour = m_line[size_t(x)];
             if (colour == transparent)
                 continue;
             // An index beyond the colour table has no colour: it stays transparent.
             if (colours && colour < colours->ColorCount) {
                 const GifColorType& c = colours->Colors[colour];
-                row[image.Left + x] = qRgb(c.Red, c.Green, c.Blue);
+                row[left + x] = qRgb(c.Red, c.Green, c.Blue);
             }
         }
+    }
+    return true;
+}
+
+// Passes over an image's data sub-blocks as they are stored, compressed.
+bool GifDecoder::skipImage()
+{
+    int codeSize = 0;
+    GifByteType* block = nullptr;
+    if (DGifGetCode(m_gif, &codeSize, &block) == GIF_ERROR)
+        return false;
+    while (block) {
+        if (DGifGetCodeNext(m_gif, &block) == GIF_ERROR)
+            return false;
     }
     return true;
 }

@@ -13,7 +13,9 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QPainter>
 #include <QTransform>
+#include <QtMath>
 
 #include <utility>
 
@@ -86,6 +88,8 @@ bool PictureFile::open(const QString& path)
     m_format.clear();
     m_path = path;
     m_naturalSize = QSize();
+    m_animated = false;
+    m_gifImagesArea = QRect();
     m_transformation = QImageIOHandler::TransformationNone;
     m_errorString.clear();
 
@@ -124,6 +128,8 @@ bool PictureFile::open(const QString& path)
     m_transformation = reader->transformation();
     const bool transposed = m_transformation.testFlag(QImageIOHandler::TransformationRotate90);
     m_naturalSize = transposed ? size.transposed() : size;
+    // A still WebP tells it from its header; an animated one has its frames listed, not decoded.
+    m_animated = m_format == "webp" && reader->imageCount() > 1;
     reader->setAutoTransform(true);
     m_reader = std::move(reader);
     return true;
@@ -154,7 +160,7 @@ QImage PictureFile::decodeForDisplay(const QSize& pixelSize)
         return image;
     }
     if (!m_ownFormat.isEmpty()) {
-        QImage image = decodeOwn();
+        QImage image = decodeOwn(pixelSize);
         // As for a reader below: the painter's filter takes up to a halving.
         if (image.width() > 2 * pixelSize.width() || image.height() > 2 * pixelSize.height())
             image = image.scaled(pixelSize, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
@@ -220,6 +226,7 @@ std::optional<QImage> PictureFile::decodeJpeg(const QSize& pixelSize)
 bool PictureFile::fail(const QString& error)
 {
     m_errorString = error;
+    m_animated = false;
     m_reader.reset();
     m_metafilePath.clear();
     m_ownFormat.clear();
@@ -246,11 +253,14 @@ bool PictureFile::openOwn(const QByteArray& format)
         if (!decoder.open(m_path))
             return fail(decoder.errorString());
         size = decoder.size();
+        m_animated = decoder.isAnimated();
+        m_gifImagesArea = decoder.imagesArea();
     } else if (format == "avif") {
         AvifDecoder decoder;
         if (!decoder.open(m_path))
             return fail(decoder.errorString());
         size = decoder.size();
+        m_animated = decoder.isAnimated();
     } else if (format == "bmp") {
         BmpDecoder decoder;
         if (!decoder.open(m_path))
@@ -283,23 +293,11 @@ bool PictureFile::openOwn(const QByteArray& format)
 }
 
 // An animation shows its first frame.
-QImage PictureFile::decodeOwn()
+QImage PictureFile::decodeOwn(const QSize& pixelSize)
 {
     const QByteArray format = std::exchange(m_ownFormat, QByteArray());
-    if (format == "gif") {
-        GifDecoder decoder;
-        QImage frame;
-        int delay = 0;
-        if (!decoder.open(m_path)) {
-            fail(decoder.errorString());
-        } else if (decoder.size() != m_naturalSize) {
-            fail(QStringLiteral("The file has changed since it was opened"));
-        } else if (!decoder.next(&frame, &delay)) {
-            fail(decoder.errorString().isEmpty() ? QStringLiteral("The GIF file holds no picture")
-                                                 : decoder.errorString());
-        }
-        return frame;
-    }
+    if (format == "gif")
+        return decodeGif(pixelSize);
     if (format == "avif") {
         AvifDecoder decoder;
         QImage frame;
@@ -335,6 +333,64 @@ QImage PictureFile::decodeOwn()
     if (image.isNull())
         fail(decoder.errorString());
     return image;
+}
+
+QImage PictureFile::decodeGif(const QSize& pixelSize)
+{
+    GifDecoder decoder;
+    if (!decoder.open(m_path)) {
+        fail(decoder.errorString());
+        return QImage();
+    }
+    if (decoder.size() != m_naturalSize) {
+        fail(QStringLiteral("The file has changed since it was opened"));
+        return QImage();
+    }
+    // A still picture whose images cover little of a large canvas: only their area is
+    // composited, then placed on a transparent canvas of the size it is shown at.
+    const QRect images = m_gifImagesArea.isEmpty() ? QRect(0, 0, 1, 1) : m_gifImagesArea;
+    const qint64 canvasPixels = qint64(m_naturalSize.width()) * m_naturalSize.height();
+    const bool placed = !m_animated && canvasPixels > largestWholeGifCanvas
+        && qint64(images.width()) * images.height() <= canvasPixels / 4;
+    // As decodeForDisplay() leaves a whole canvas: at its own size when that is at most twice
+    // pixelSize each way, else at pixelSize.
+    const QSize shown = m_naturalSize.width() <= 2 * pixelSize.width()
+            && m_naturalSize.height() <= 2 * pixelSize.height()
+        ? m_naturalSize
+        : pixelSize;
+    const double scaleX = double(shown.width()) / m_naturalSize.width();
+    const double scaleY = double(shown.height()) / m_naturalSize.height();
+    // The shown pixels the images touch, and the part of the canvas those pixels show, so that
+    // their edges are averaged with transparency as in a scale of the whole canvas.
+    const QRect target(QPoint(qFloor(images.left() * scaleX), qFloor(images.top() * scaleY)),
+        QPoint(
+            qCeil((images.right() + 1) * scaleX) - 1, qCeil((images.bottom() + 1) * scaleY) - 1));
+    const QRect area = QRect(QPoint(qFloor(target.left() / scaleX), qFloor(target.top() / scaleY)),
+                           QPoint(qCeil((target.right() + 1) / scaleX) - 1,
+                               qCeil((target.bottom() + 1) / scaleY) - 1))
+        & QRect(QPoint(0, 0), m_naturalSize);
+    if (placed)
+        decoder.setArea(area);
+    QImage frame;
+    int delay = 0;
+    if (!decoder.next(&frame, &delay)) {
+        fail(decoder.errorString().isEmpty() ? QStringLiteral("The GIF file holds no picture")
+                                             : decoder.errorString());
+        return QImage();
+    }
+    if (!placed)
+        return frame;
+    QImage canvas(shown, QImage::Format_ARGB32_Premultiplied);
+    if (canvas.isNull()) {
+        fail(QStringLiteral("Out of memory"));
+        return canvas;
+    }
+    canvas.fill(Qt::transparent);
+    QPainter painter(&canvas);
+    painter.setCompositionMode(QPainter::CompositionMode_Source);
+    painter.drawImage(target.topLeft(),
+        frame.scaled(target.size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+    return canvas;
 }
 
 // Qt reads neither EMF nor WMF: their header gives the size, and the drawing is left to

@@ -3,6 +3,7 @@
 
 #include <QImage>
 #include <QImageReader>
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -36,6 +37,10 @@ public:
     // image (of those, the deepest); for a GIF, its canvas.
     QSize naturalSize() const { return m_naturalSize; }
 
+    // A GIF, WebP or AVIF file of more than one frame, told from its structure at open() without
+    // decoding any pixels: only such a file has frames for PictureAnimation to play.
+    bool isAnimated() const { return m_animated; }
+
     // An EMF or WMF file: its pixels come from the metafile helper, which a caller may run
     // itself (MetafileRenderer) instead of calling decode().
     bool isMetafile() const { return !m_metafilePath.isEmpty(); }
@@ -57,13 +62,17 @@ public:
     // side (HEIF) gets the square's side.
     static constexpr int largestSide = 16384;
     static constexpr qint64 pixelBudget = qint64(largestSide) * largestSide;
+    // A still GIF's canvas above this many pixels is composited only where its images lie, when
+    // they cover at most a quarter of it.
+    static constexpr qint64 largestWholeGifCanvas = qint64(4096) * 4096;
 
 private:
     bool fail(const QString& error);
     bool checkSize(const QSize& size);
     bool openMetafile(QFile& file);
     bool openOwn(const QByteArray& format);
-    QImage decodeOwn();
+    QImage decodeOwn(const QSize& pixelSize);
+    QImage decodeGif(const QSize& pixelSize);
 
     // Nothing when libjpeg-turbo does not convert the file's colours: Qt's reader then does.
     std::optional<QImage> decodeJpeg(const QSize& pixelSize);
@@ -81,6 +90,9 @@ private:
     QByteArray m_format;
     QString m_path;
     QSize m_naturalSize;
+    bool m_animated = false;
+    // A GIF file: the part of its canvas its first frame's images cover.
+    QRect m_gifImagesArea;
     QImageIOHandler::Transformations m_transformation;
     QString m_errorString;
 };

@@ -231,6 +231,7 @@ void tst_PictureLoader::readsByContent()
     PictureFile picture;
     QVERIFY2(picture.open(write(name, bytes)), qPrintable(picture.errorString()));
     QCOMPARE(picture.naturalSize(), size);
+    QVERIFY(!picture.isAnimated());
     const QImage image = picture.decode(QSize(20, 10));
     QCOMPARE(image.size(), QSize(20, 10));
     // Colours survive, left and right: the picture was really decoded.
@@ -484,6 +485,11 @@ void tst_PictureLoader::animationRepeatsItsFramesWithDelays_data()
     QTest::newRow("two frames, again from the first")
         << ImageBytes::twoFrameGif() << QList<QColor> { Qt::red, Qt::blue, Qt::red, Qt::blue }
         << QList<int> { 50, 100, 50, 100 };
+    QImage red(2, 1, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    QTest::newRow("webp, two frames")
+        << ImageBytes::animatedWebp({ red, twoColourImage(2, 1) })
+        << QList<QColor> { Qt::red, Qt::blue, Qt::red, Qt::blue } << QList<int> { 50, 50, 50, 50 };
     QTest::newRow("still") << ImageBytes::twoPixelGif() << QList<QColor> { Qt::blue }
                            << QList<int> { 100 };
 }
@@ -495,6 +501,7 @@ void tst_PictureLoader::animationRepeatsItsFramesWithDelays()
     QFETCH(QList<int>, delays);
     PictureFile picture;
     QVERIFY(picture.open(write(QStringLiteral("animated.gif"), bytes)));
+    QCOMPARE(picture.isAnimated(), rightPixels.size() > 1);
     // Shown at twice the size: frames come scaled.
     PictureAnimation animation(picture, QSize(4, 2));
     QImage frame;
