@@ -1235,7 +1235,9 @@ void GdiDevice::text(QPointF reference, const QString& givenText,
             i += length - 1;
         }
     }
-    if (updatesPosition)
-        m_state.position = transform.inverted().map(transform.map(reference)
-            + QPointF(width * std::cos(angle * M_PI / 180), width * std::sin(angle * M_PI / 180)));
+    if (updatesPosition) {
+        // The pen ends where the next character would start, raised by the y advances too.
+        const QPointF end = QTransform().rotate(angle).map(QPointF(width, rise));
+        m_state.position = transform.inverted().map(origin + end);
+    }
 }
