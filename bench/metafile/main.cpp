@@ -129,6 +129,9 @@ const QHash<QString, QString>& wrongReferences()
         { QStringLiteral("lo__libreoffice_B_DNA.wmf"),
             QStringLiteral("the reference squashes the picture: its atoms are ellipses, not "
                            "circles, against the placeable header's proportions") },
+        { QStringLiteral("lo__libreoffice_47243_wmf1.wmf"),
+            QStringLiteral("the reference stretches the picture to 1.4 times its height: bonds "
+                           "at 30 degrees in the file's units come out at 38") },
         { QStringLiteral("lo__LibreOffice_TextureBrush.emf"),
             QStringLiteral("the reference is blank: it does not fill with EMF+ texture brushes") },
         { QStringLiteral("lo__LibreOffice_DrawLineWithTexture.emf"),
