@@ -138,6 +138,9 @@ const QHash<QString, QString>& wrongReferences()
             QStringLiteral("the reference draws the EMF+ textured line in black") },
         { QStringLiteral("lo__LibreOffice_TileImage.emf"),
             QStringLiteral("the reference draws only the frame, not the EMF+ texture fill") },
+        { QStringLiteral("wmfviewer__image78.wmf"),
+            QStringLiteral("the reference leaves out the vector harpoons over AP, AB and AC "
+                           "(MT Extra code 0x76)") },
         { QStringLiteral("l2s__test-164.emf"),
             QStringLiteral("the reference draws Wingdings codes as letters and digits") },
     };
@@ -191,8 +194,8 @@ int main(int argc, char** argv)
     // Each kind's least share of files shown, and of those with a sound reference close to it,
     // as the player reaches them, with a little room.
     const QHash<QString, std::pair<double, double>> leastShares {
-        { QStringLiteral("emf"), { 0.99, 0.88 } },
-        { QStringLiteral("wmf"), { 0.98, 0.85 } },
+        { QStringLiteral("emf"), { 0.99, 0.89 } },
+        { QStringLiteral("wmf"), { 0.98, 0.88 } },
     };
     bool passed = true;
 
