@@ -1125,7 +1125,7 @@ void GdiDevice::text(QPointF reference, const QString& givenText,
     const double pixelHeight = std::abs(logicalHeight) * yScale;
     if (!std::isfinite(pixelHeight) || pixelHeight < 0.5 || pixelHeight > 20000)
         return;
-    QFont font(substituteFamily(gdi.face));
+    QFont font(substituteFamilies(gdi.face));
     font.setPixelSize(std::max(1, int(std::lround(pixelHeight))));
     if (logicalHeight > 0) {
         // A positive height is the cell's (ascent and descent), not the em's.
