@@ -129,12 +129,18 @@ const QHash<QString, QString>& wrongReferences()
         { QStringLiteral("lo__libreoffice_B_DNA.wmf"),
             QStringLiteral("the reference squashes the picture: its atoms are ellipses, not "
                            "circles, against the placeable header's proportions") },
+        { QStringLiteral("lo__libreoffice_47243_wmf1.wmf"),
+            QStringLiteral("the reference stretches the picture to 1.4 times its height: bonds "
+                           "at 30 degrees in the file's units come out at 38") },
         { QStringLiteral("lo__LibreOffice_TextureBrush.emf"),
             QStringLiteral("the reference is blank: it does not fill with EMF+ texture brushes") },
         { QStringLiteral("lo__LibreOffice_DrawLineWithTexture.emf"),
             QStringLiteral("the reference draws the EMF+ textured line in black") },
         { QStringLiteral("lo__LibreOffice_TileImage.emf"),
             QStringLiteral("the reference draws only the frame, not the EMF+ texture fill") },
+        { QStringLiteral("wmfviewer__image78.wmf"),
+            QStringLiteral("the reference leaves out the vector harpoons over AP, AB and AC "
+                           "(MT Extra code 0x76)") },
         { QStringLiteral("l2s__test-164.emf"),
             QStringLiteral("the reference draws Wingdings codes as letters and digits") },
     };
@@ -188,8 +194,8 @@ int main(int argc, char** argv)
     // Each kind's least share of files shown, and of those with a sound reference close to it,
     // as the player reaches them, with a little room.
     const QHash<QString, std::pair<double, double>> leastShares {
-        { QStringLiteral("emf"), { 0.99, 0.88 } },
-        { QStringLiteral("wmf"), { 0.98, 0.85 } },
+        { QStringLiteral("emf"), { 0.99, 0.89 } },
+        { QStringLiteral("wmf"), { 0.98, 0.88 } },
     };
     bool passed = true;
 

@@ -879,7 +879,7 @@ void EmfPlusPlayer::drawString(quint16 flags, const RecordData& data)
     const double pixels = em * scale;
     if (!std::isfinite(pixels) || pixels < 0.5 || pixels > 20000 || !finiteRect(layout))
         return;
-    QFont qfont(substituteFamily(font->family));
+    QFont qfont(substituteFamilies(font->family));
     qfont.setPixelSize(std::max(1, int(std::lround(pixels))));
     qfont.setBold(font->style & 1);
     qfont.setItalic(font->style & 2);
@@ -921,7 +921,7 @@ void EmfPlusPlayer::drawDriverString(quint16 flags, const RecordData& data)
     const double pixels = em * scale;
     if (!std::isfinite(pixels) || pixels < 0.5 || pixels > 20000)
         return;
-    QFont qfont(substituteFamily(font->family));
+    QFont qfont(substituteFamilies(font->family));
     qfont.setPixelSize(std::max(1, int(std::lround(pixels))));
     qfont.setBold(font->style & 1);
     qfont.setItalic(font->style & 2);

@@ -1125,7 +1125,7 @@ void GdiDevice::text(QPointF reference, const QString& givenText,
     const double pixelHeight = std::abs(logicalHeight) * yScale;
     if (!std::isfinite(pixelHeight) || pixelHeight < 0.5 || pixelHeight > 20000)
         return;
-    QFont font(substituteFamily(gdi.face));
+    QFont font(substituteFamilies(gdi.face));
     font.setPixelSize(std::max(1, int(std::lround(pixelHeight))));
     if (logicalHeight > 0) {
         // A positive height is the cell's (ascent and descent), not the em's.
@@ -1235,7 +1235,9 @@ void GdiDevice::text(QPointF reference, const QString& givenText,
             i += length - 1;
         }
     }
-    if (updatesPosition)
-        m_state.position = transform.inverted().map(transform.map(reference)
-            + QPointF(width * std::cos(angle * M_PI / 180), width * std::sin(angle * M_PI / 180)));
+    if (updatesPosition) {
+        // The pen ends where the next character would start, raised by the y advances too.
+        const QPointF end = QTransform().rotate(angle).map(QPointF(width, rise));
+        m_state.position = transform.inverted().map(origin + end);
+    }
 }

@@ -301,30 +301,33 @@ constexpr char32_t wingdingsCodes[224] = {
 
 } // namespace
 
-QString substituteFamily(const QString& face)
+QStringList substituteFamilies(const QString& face)
 {
-    static const QHash<QString, QString> families {
-        { QStringLiteral("arial"), QStringLiteral("Liberation Sans") },
-        { QStringLiteral("helvetica"), QStringLiteral("Liberation Sans") },
-        { QStringLiteral("ms sans serif"), QStringLiteral("Liberation Sans") },
-        { QStringLiteral("microsoft sans serif"), QStringLiteral("Liberation Sans") },
-        { QStringLiteral("tahoma"), QStringLiteral("DejaVu Sans") },
-        { QStringLiteral("verdana"), QStringLiteral("DejaVu Sans") },
-        { QStringLiteral("segoe ui"), QStringLiteral("Liberation Sans") },
-        { QStringLiteral("times new roman"), QStringLiteral("Liberation Serif") },
-        { QStringLiteral("times"), QStringLiteral("Liberation Serif") },
-        { QStringLiteral("ms serif"), QStringLiteral("Liberation Serif") },
-        { QStringLiteral("courier new"), QStringLiteral("Liberation Mono") },
-        { QStringLiteral("courier"), QStringLiteral("Liberation Mono") },
-        { QStringLiteral("calibri"), QStringLiteral("Carlito") },
-        { QStringLiteral("calibri light"), QStringLiteral("Carlito") },
-        { QStringLiteral("cambria"), QStringLiteral("Caladea") },
-        { QStringLiteral("cambria math"), QStringLiteral("Caladea") },
-        { QStringLiteral("symbol"), QStringLiteral("DejaVu Serif") },
-        { QStringLiteral("wingdings"), QStringLiteral("DejaVu Sans") },
-        { QStringLiteral("mt extra"), QStringLiteral("DejaVu Serif") },
+    static const QHash<QString, QStringList> families {
+        { QStringLiteral("arial"), { QStringLiteral("Liberation Sans") } },
+        { QStringLiteral("helvetica"), { QStringLiteral("Liberation Sans") } },
+        { QStringLiteral("ms sans serif"), { QStringLiteral("Liberation Sans") } },
+        { QStringLiteral("microsoft sans serif"), { QStringLiteral("Liberation Sans") } },
+        { QStringLiteral("tahoma"), { QStringLiteral("DejaVu Sans") } },
+        { QStringLiteral("verdana"), { QStringLiteral("DejaVu Sans") } },
+        { QStringLiteral("segoe ui"), { QStringLiteral("Liberation Sans") } },
+        { QStringLiteral("times new roman"), { QStringLiteral("Liberation Serif") } },
+        { QStringLiteral("times"), { QStringLiteral("Liberation Serif") } },
+        { QStringLiteral("ms serif"), { QStringLiteral("Liberation Serif") } },
+        { QStringLiteral("courier new"), { QStringLiteral("Liberation Mono") } },
+        { QStringLiteral("courier"), { QStringLiteral("Liberation Mono") } },
+        { QStringLiteral("calibri"), { QStringLiteral("Carlito") } },
+        { QStringLiteral("calibri light"), { QStringLiteral("Carlito") } },
+        { QStringLiteral("cambria"), { QStringLiteral("Caladea") } },
+        { QStringLiteral("cambria math"), { QStringLiteral("Caladea") } },
+        // The math font's operators and primes are shaped like Symbol's; DejaVu Serif
+        // stands in where it is not installed.
+        { QStringLiteral("symbol"),
+            { QStringLiteral("DejaVu Math TeX Gyre"), QStringLiteral("DejaVu Serif") } },
+        { QStringLiteral("wingdings"), { QStringLiteral("DejaVu Sans") } },
+        { QStringLiteral("mt extra"), { QStringLiteral("DejaVu Serif") } },
     };
-    return families.value(face.trimmed().toLower(), face);
+    return families.value(face.trimmed().toLower(), { face });
 }
 
 bool isSymbolFont(const QString& face, int charset)

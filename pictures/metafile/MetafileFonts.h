@@ -3,10 +3,11 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 // The fonts that metafiles name, mapped to free fonts with the same metrics that the package
-// depends on; other names are left to fontconfig.
-QString substituteFamily(const QString& face);
+// depends on, the first installed one drawing; other names are left to fontconfig.
+QStringList substituteFamilies(const QString& face);
 
 // Text in Symbol or Wingdings (by name, or in the symbol character set) holds the font's own
 // codes, in 0x20-0xFF or in the private area at 0xF020-0xF0FF; they become the
