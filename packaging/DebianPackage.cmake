@@ -30,7 +30,7 @@ set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${SLIDEWELL_WEB_SITE}")
 # are loaded at run time, so the scan cannot see them; the fonts have the metrics of those that
 # metafiles name most.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins, fonts-dejavu-core, \
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-image-formats-plugins, fonts-dejavu-core, fonts-dejavu-extra, \
 fonts-liberation, fonts-crosextra-carlito, fonts-crosextra-caladea")
 set(CPACK_DEBIAN_COMPRESSION_TYPE xz)
 

@@ -9,7 +9,8 @@ packages=(
     libx11-dev libxss-dev
     libuemf-dev libjpeg62-turbo-dev libgif-dev libgdk-pixbuf-2.0-dev
     libavif-dev libheif-dev qt6-image-formats-plugins
-    fonts-dejavu-core fonts-liberation fonts-crosextra-carlito fonts-crosextra-caladea
+    fonts-dejavu-core fonts-dejavu-extra fonts-liberation fonts-crosextra-carlito
+    fonts-crosextra-caladea
     imagemagick librsvg2-bin pandoc
 )
 if [[ "${1:-}" == "--test" ]]; then
