@@ -180,7 +180,7 @@ filter=${1:-}
 # beside it as beside the project.
 rm -rf "$work/src"
 mkdir -p "$work/src"
-git ls-files -z | rsync -a --ignore-missing-args --files-from=- --from0 ./ "$work/src/"
+git ls-files -z | tar --null --files-from=- --ignore-failed-read -cf - | tar -xf - -C "$work/src"
 [[ -d ../shared && ! -e $work/shared ]] && ln -s "$(realpath ../shared)" "$work/shared"
 build=$work/build
 if [[ ! -f $build/build.ninja ]]; then
