@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Fuzzes each harness for SECONDS (default 600) with libFuzzer in a clang build (build-fuzz/).
-# New corpus entries go to a scratch folder; crashes are left as crash-* files in the current
-# folder, to be kept under tests/fuzz/regressions/<subject>/ once fixed. The metafile harnesses
-# also read the shared sample metafiles ($SLIDEWELL_METAFILE_SAMPLES, by default
-# ../shared/testdata/metafiles) as seeds, in place.
+# Fuzzes each harness for SECONDS (default 600) with libFuzzer in a clang build (build-fuzz/),
+# seeded with every input under tests/fuzz/corpus/ and tests/fuzz/regressions/. New corpus entries
+# go to a scratch folder; crashes are left as crash-* files in the current folder, to be kept under
+# tests/fuzz/regressions/<subject>/ once fixed. The picture harness also reads the shared sample
+# metafiles ($SLIDEWELL_METAFILE_SAMPLES, by default ../shared/testdata/metafiles) as seeds, in
+# place.
 #   scripts/fuzz.sh [SECONDS] [HARNESS...]
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -24,9 +25,9 @@ cmake --build build-fuzz -j2 --target "${harnesses[@]}"
 for harness in "${harnesses[@]}"; do
     subject=${harness#fuzz_}
     work=$(mktemp -d "/tmp/slidewell-fuzz-$subject.XXXXXX")
-    seeds=("tests/fuzz/corpus/$subject")
+    seeds=(tests/fuzz/corpus tests/fuzz/regressions)
     samples=${SLIDEWELL_METAFILE_SAMPLES:-$root/../shared/testdata/metafiles}
-    if [[ "$subject" == metafile* && -d "$samples" ]]; then
+    if [[ "$subject" == picture && -d "$samples" ]]; then
         seeds+=("$samples/emf" "$samples/wmf")
     fi
     echo "== $harness for ${seconds}s (corpus in $work)"

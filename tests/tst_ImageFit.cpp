@@ -2,6 +2,7 @@
 #include "app/ImageFit.h"
 #include "platform/RuntimeError.h"
 
+#include <QSize>
 #include <QTest>
 
 class tst_ImageFit : public QObject
@@ -10,54 +11,38 @@ class tst_ImageFit : public QObject
 private slots:
     void fitsIntoClientArea_data();
     void fitsIntoClientArea();
-    void zeroSizeIsAnError_data();
-    void zeroSizeIsAnError();
 };
 
+// An invalid fit stands for a RuntimeError.
 void tst_ImageFit::fitsIntoClientArea_data()
 {
-    QTest::addColumn<int>("clientWidth");
-    QTest::addColumn<int>("clientHeight");
-    QTest::addColumn<int>("pictureWidth");
-    QTest::addColumn<int>("pictureHeight");
-    QTest::addColumn<int>("width");
-    QTest::addColumn<int>("height");
-    QTest::newRow("taller: band on the right") << 9600 << 6000 << 400 << 300 << 8000 << 6000;
-    QTest::newRow("wider: band below") << 9600 << 6000 << 1000 << 250 << 9600 << 2400;
-    QTest::newRow("small icon enlarged") << 9600 << 6000 << 16 << 16 << 6000 << 6000;
-    QTest::newRow("half rounds to even") << 1001 << 2000 << 2 << 1 << 1001 << 500;
-    QTest::newRow("same proportions fill") << 28800 << 16200 << 1920 << 1080 << 28800 << 16200;
-    QTest::newRow("large photo reduced") << 28800 << 16200 << 6000 << 4000 << 24300 << 16200;
-    QTest::newRow("3.5 rounds up to 4") << 7 << 100 << 2 << 1 << 7 << 4;
-    QTest::newRow("empty client area") << 0 << 0 << 640 << 480 << 0 << 0;
+    QTest::addColumn<QSize>("client");
+    QTest::addColumn<QSize>("picture");
+    QTest::addColumn<QSize>("fit");
+    const QSize client(9600, 6000);
+    QTest::newRow("taller: band on the right") << client << QSize(400, 300) << QSize(8000, 6000);
+    QTest::newRow("wider: band below") << client << QSize(1000, 250) << QSize(9600, 2400);
+    QTest::newRow("small icon enlarged") << client << QSize(16, 16) << QSize(6000, 6000);
+    QTest::newRow("half rounds to even") << QSize(1001, 2000) << QSize(2, 1) << QSize(1001, 500);
+    QTest::newRow("empty client area") << QSize(0, 0) << QSize(640, 480) << QSize(0, 0);
+    QTest::newRow("zero width") << client << QSize(0, 300) << QSize();
+    QTest::newRow("zero height") << client << QSize(400, 0) << QSize();
+    QTest::newRow("result beyond 32 bits") << client << QSize(2147483647, 1) << QSize();
 }
 
 void tst_ImageFit::fitsIntoClientArea()
 {
-    QFETCH(int, clientWidth);
-    QFETCH(int, clientHeight);
-    QFETCH(int, pictureWidth);
-    QFETCH(int, pictureHeight);
-    const ImageFit fit = fitImage(clientWidth, clientHeight, pictureWidth, pictureHeight);
-    QTEST(fit.width, "width");
-    QTEST(fit.height, "height");
-}
-
-void tst_ImageFit::zeroSizeIsAnError_data()
-{
-    QTest::addColumn<int>("pictureWidth");
-    QTest::addColumn<int>("pictureHeight");
-    QTest::newRow("zero width") << 0 << 300;
-    QTest::newRow("zero height") << 400 << 0;
-    QTest::newRow("both zero") << 0 << 0;
-    QTest::newRow("result beyond 32 bits") << 2147483647 << 1;
-}
-
-void tst_ImageFit::zeroSizeIsAnError()
-{
-    QFETCH(int, pictureWidth);
-    QFETCH(int, pictureHeight);
-    QVERIFY_THROWS_EXCEPTION(RuntimeError, fitImage(9600, 6000, pictureWidth, pictureHeight));
+    QFETCH(QSize, client);
+    QFETCH(QSize, picture);
+    QFETCH(QSize, fit);
+    try {
+        const ImageFit result =
+            fitImage(client.width(), client.height(), picture.width(), picture.height());
+        QVERIFY2(fit.isValid(), "no error raised");
+        QCOMPARE(QSize(result.width, result.height), fit);
+    } catch (const RuntimeError&) {
+        QVERIFY(!fit.isValid());
+    }
 }
 
 QTEST_GUILESS_MAIN(tst_ImageFit)
