@@ -1,10 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: GPL-2.0-or-later
-# Real-window test harness: a private Xvfb picking its own display, openbox as the window manager,
-# xdotool for input, ImageMagick for screenshots. Every wait has a deadline; everything started is
-# killed on exit; a failure leaves a screenshot and the logs in the artifacts folder. The show_*
-# steps drive the settings panel (coordinates relative to the panel below the menu bar) and the
-# show's popup menu. Use: source lib.sh; e2e_init "$@"; e2e_start_display; show_start ARGS...
+# Real-window test harness: a private Xvfb, openbox, xdotool for input, ImageMagick for screenshots.
+# Every wait has a deadline; everything started is killed on exit; a failure leaves a screenshot
+# and the logs in the artifacts folder. show_* drive the settings panel (coordinates from its
+# corner below the menu bar) and the show's popup menu. Use: e2e_init "$@"; e2e_start_display.
 set -uo pipefail
 E2E_PIDS=()
 E2E_NAME=$(basename "${BASH_SOURCE[1]:-e2e}" .sh)
@@ -50,19 +49,17 @@ e2e_until() {
         sleep 0.05
     done
 }
-
 e2e_wm_ready() {
     local id
     id=$(xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | awk '/window id/ {print $NF}')
     [[ -n "$id" ]] && xwininfo -id "$id" >/dev/null 2>&1
 }
-
 # e2e_start_display: Xvfb 1280x800 at 96 dpi, letting the server pick a free display, plus
 # openbox; exports DISPLAY. Servers started at the same moment can race for one display number
 # and the loser exits, so a failed start is tried again.
 e2e_start_display() {
-    local attempt fifo=$E2E_TMP/displayfd number xvfb wm
-    for attempt in 1 2 3 4 5; do
+    local fifo=$E2E_TMP/displayfd number xvfb wm
+    for _ in 1 2 3 4 5; do
         mkfifo "$fifo"
         Xvfb -displayfd 3 -screen 0 1280x800x24 -dpi 96 -nolisten tcp 3>"$fifo" 2>>"$E2E_TMP/xvfb.log" &
         xvfb=$!
@@ -75,7 +72,6 @@ e2e_start_display() {
         [[ -n "$number" ]] && e2e_until 30 e2e_wm_ready && kill -0 "$xvfb" "$wm" 2>/dev/null \
             && e2e_log "display $DISPLAY with openbox" && return 0
         kill "$wm" "$xvfb" 2>/dev/null
-        e2e_log "display start $attempt failed, trying again"
         sleep 0.$((RANDOM % 9 + 1))
     done
     e2e_fail "no display with a window manager"
@@ -88,7 +84,6 @@ e2e_start_app() {
     APP_PID=$!
     E2E_PIDS+=("$APP_PID")
 }
-
 # e2e_wait_exit PID: waits for the process to end and fails unless its status is 0. Runs in the
 # calling shell: only the shell that started the process can read its status.
 e2e_process_gone() { ! kill -0 "$1" 2>/dev/null; }
@@ -109,7 +104,6 @@ e2e_wait_window() {
     echo "$E2E_FOUND"
 }
 e2e_window_gone() { ! xwininfo -id "$1" >/dev/null 2>&1 || ! e2e_find_window "$2"; }
-
 # e2e_client_geometry WINDOW: "X Y WIDTH HEIGHT" of the client area on screen; e2e_frame_extents
 # WINDOW: "LEFT RIGHT TOP BOTTOM" of the frame. (Without an id, xwininfo would wait for a click.)
 e2e_client_geometry() {
@@ -119,7 +113,6 @@ e2e_client_geometry() {
 }
 e2e_frame_extents() { xprop -id "${1:?}" _NET_FRAME_EXTENTS | sed -n 's/.*= //p' | tr -d ','; }
 e2e_title_bar() { e2e_frame_extents "$1" | awk '{print $3}'; }
-
 # e2e_frame_centred WINDOW [TOLERANCE]: true when the whole window, frame included, is centred on
 # the screen (to the pixel by default); sets X Y W H to its client geometry.
 e2e_frame_centred() {
@@ -186,7 +179,6 @@ show_expect_text() {
     e2e_until 5 eval '[[ "$(timeout 2 xclip -o -selection clipboard 2>/dev/null)" == "$text" ]]' \
         || e2e_fail "box at $1,$2 holds '$(timeout 2 xclip -o -selection clipboard 2>&1)', not '$3'"
 }
-
 # show_settings full|adjustable FORMAT_LETTER DELAY: the size mode, the format (picked by its
 # first letter from the delay box, which follows it in the tab order; an empty letter keeps the
 # one selected) and the delay text.
@@ -196,7 +188,6 @@ show_settings() {
     xdotool key shift+Tab ${2:+"$2"} Tab ctrl+a
     xdotool type "$3"
 }
-
 # show_color #RRGGBB [KEY]: types the colour into the colour dialog and leaves it with the key
 # (Return by default).
 show_color() {
@@ -209,7 +200,6 @@ show_color() {
     xdotool key "${2:-Return}"
     e2e_until 5 e2e_window_gone "$dialog" '^Select Color$' || e2e_fail "colour dialog stayed open"
 }
-
 # show_menu X Y KEYS...: right-click at a screen position, wait for the popup menu to open at
 # the pointer, press keys. SHOW_MENU_SECONDS (default 5) is how long it may take to open and close.
 show_menu() {

@@ -25,7 +25,6 @@ has_colour() {
     (($(convert "$E2E_TMP/count.png" -crop "${3}x${4}+${1}+${2}" +repage -fuzz 15% -fill black \
         +opaque "$5" -fill white -opaque "$5" -format '%[fx:int(mean*w*h+0.5)]' info:) > 5))
 }
-
 about=$(open_about)
 e2e_until 5 e2e_frame_centred "$about" || e2e_fail "About's frame not centred: client $X $Y $W $H"
 [[ "$(xprop -id "$about" _NET_WM_STATE)" == *_NET_WM_STATE_MODAL* ]] || e2e_fail "About is not modal"
