@@ -128,9 +128,9 @@ e2e_wait_region 4 4 1058 792 '#ff0000'
 calls_are() { [[ "$(cat "$E2E_TMP/calls" 2>/dev/null)" == "$1" ]]; }
 expected='Inhibit 1'
 for step in 'space UnInhibit 1' 'space Inhibit 2' 'Escape UnInhibit 2'; do
-    e2e_until 5 calls_are "$expected" || e2e_fail "screen-saver calls: $(cat "$E2E_TMP/calls")"
+    e2e_until 5 calls_are "$expected" || e2e_fail "screen-saver calls: $(paste -sd " " "$E2E_TMP/calls")"
     xdotool key "${step%% *}"
     expected+=$'\n'"${step#* }"
 done
-e2e_until 5 calls_are "$expected" || e2e_fail "screen-saver calls: $(cat "$E2E_TMP/calls")"
+e2e_until 5 calls_are "$expected" || e2e_fail "screen-saver calls: $(paste -sd " " "$E2E_TMP/calls")"
 e2e_pass

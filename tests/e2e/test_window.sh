@@ -3,8 +3,8 @@
 # The window and its sizes. --help and --version answer without a display. The window opens
 # centred, frame included, with title bar, menus, the window class of its desktop entry and the
 # saved settings (folder and colour from the user's file, the delay from the machine-wide one; a
-# folder on the command line wins); Exit and File > Exit end it with status 0, the settings file
-# byte for byte as it was. An adjustable show keeps the title bar and the pointer, fits its first
+# folder on the command line wins); Exit and File > Exit end it with status 0, Exit leaving the
+# settings file byte for byte as it was. An adjustable show keeps the title bar and the pointer, fits its first
 # picture to the client height and later ones to the window as the user resizes it; Stop restores
 # the window, keeps the caption and saves the show window's size, which the next show takes.
 source "$(dirname "$0")/lib.sh"
