@@ -13,16 +13,17 @@ class ScreenSaver(dbus.service.Object):
     @dbus.service.method("org.freedesktop.ScreenSaver", in_signature="ss", out_signature="u")
     def Inhibit(self, application, reason):
         ScreenSaver.cookies += 1
-        return self.log(f"Inhibit {ScreenSaver.cookies}", ScreenSaver.cookies)
+        return log("Inhibit", ScreenSaver.cookies)
 
     @dbus.service.method("org.freedesktop.ScreenSaver", in_signature="u")
     def UnInhibit(self, cookie):
-        self.log(f"UnInhibit {cookie}")
+        log("UnInhibit", cookie)
 
-    def log(self, line, result=None):
-        with open(sys.argv[1], "a") as log:
-            print(line, file=log)
-        return result
+
+def log(call, cookie):
+    with open(sys.argv[1], "a") as calls:
+        print(call, cookie, file=calls)
+    return cookie
 
 
 DBusGMainLoop(set_as_default=True)
