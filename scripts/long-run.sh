@@ -12,7 +12,6 @@ seconds=${1:-3600}
 count=${2:-300}
 log=$(realpath -m "${3:-long-run.log}")
 source "$root/tests/e2e/lib.sh"
-source "$root/tests/e2e/show_lib.sh"
 E2E_NAME=long-run
 e2e_init "${SLIDEWELL:-$root/${SLIDEWELL_BUILD_DIR:-build}/slidewell}"
 e2e_start_display 1280x800
