@@ -168,54 +168,52 @@ void tst_PictureLoader::refusesHostileFiles_data()
 {
     QTest::addColumn<QString>("name");
     QTest::addColumn<Refusal>("refusal");
+    const auto row = [](const char* name, Refusal refusal) {
+        QTest::newRow(name) << QString::fromLatin1(name) << refusal;
+    };
     // Absurd sizes claimed in headers: refused before any pixel is decoded.
-    QTest::newRow("bmp 65535x65535") << "bmp-65535x65535.bmp" << Refusal::AtOpen;
-    QTest::newRow("bmp -2147483648 high") << "bmp-minus-2147483648-high.bmp" << Refusal::AtOpen;
-    QTest::newRow("png 100000x100000, valid checksum")
-        << "png-100000x100000.png" << Refusal::AtOpen;
-    QTest::newRow("gif screen 65535x65535") << "gif-screen-65535x65535.gif" << Refusal::AtOpen;
-    QTest::newRow("gif frame 65535x65535 on a small screen")
-        << "gif-frame-65535x65535.gif" << Refusal::Drawn;
-    QTest::newRow("gif zero wide") << "zero-width.gif" << Refusal::AtOpen;
-    QTest::newRow("ico holding a png of 100000x100000")
-        << "ico-holding-png-100000x100000.ico" << Refusal::AtOpen;
-    QTest::newRow("ico of 65535 images in 38 bytes") << "ico-65535-images.ico" << Refusal::AtOpen;
-    QTest::newRow("ico bitmap 65535x65535") << "ico-65535x65535.ico" << Refusal::AtOpen;
-    QTest::newRow("jpeg 65500x65500") << "jpeg-65500x65500.jpg" << Refusal::AtOpen;
-    QTest::newRow("progressive jpeg 20000x20000")
-        << "progressive-20000x20000.jpg" << Refusal::AtOpen;
+    row("bmp-65535x65535.bmp", Refusal::AtOpen);
+    row("bmp-minus-2147483648-high.bmp", Refusal::AtOpen);
+    row("png-100000x100000.png", Refusal::AtOpen); // with a valid checksum
+    row("gif-screen-65535x65535.gif", Refusal::AtOpen);
+    row("gif-frame-65535x65535.gif", Refusal::Drawn); // on a screen of 2 x 1
+    row("zero-width.gif", Refusal::AtOpen);
+    row("ico-holding-png-100000x100000.ico", Refusal::AtOpen);
+    row("ico-65535-images.ico", Refusal::AtOpen); // in 38 bytes
+    row("ico-65535x65535.ico", Refusal::AtOpen);
+    row("jpeg-65500x65500.jpg", Refusal::AtOpen);
+    row("progressive-20000x20000.jpg", Refusal::AtOpen);
     // Within the pixel budget, but its coefficients would need more memory than libjpeg may
     // take: the decoder gives up instead of allocating gigabytes.
-    QTest::newRow("progressive jpeg 16000x16000")
-        << "progressive-16000x16000.jpg" << Refusal::AtDecode;
-    QTest::newRow("ppm 60000x60000") << "ppm-60000x60000.ppm" << Refusal::AtOpen;
-    // A metafile is read whole before it is drawn: one above 256 MB is refused for its size.
-    QTest::newRow("emf of 256 MB and a byte") << "emf-grown" << Refusal::AtOpen;
+    row("progressive-16000x16000.jpg", Refusal::AtDecode);
+    row("ppm-60000x60000.ppm", Refusal::AtOpen);
+    // A metafile is read whole before it is drawn: frame.emf grown above 256 MB is refused.
+    row("emf-grown", Refusal::AtOpen);
 
-    QTest::newRow("empty") << "empty.bmp" << Refusal::AtOpen;
-    QTest::newRow("text named jpg") << "text-named.jpg" << Refusal::AtOpen;
-    QTest::newRow("bmp header only") << "bmp-header-only.bmp" << Refusal::AtOpen;
+    row("empty.bmp", Refusal::AtOpen);
+    row("text-named.jpg", Refusal::AtOpen);
+    row("bmp-header-only.bmp", Refusal::AtOpen);
     // Reading another file could block the show (a FIFO) or reach anywhere.
-    QTest::newRow("svg referring to an address") << "remote.svg" << Refusal::AtOpen;
-    QTest::newRow("compressed svg") << "compressed.svg" << Refusal::AtOpen;
+    row("remote.svg", Refusal::AtOpen);
+    row("compressed.svg", Refusal::AtOpen);
 
     // The first half of each file, or its middle third overwritten.
-    QTest::newRow("truncated bmp") << "truncated.bmp" << Refusal::AtOpen;
-    QTest::newRow("truncated jpeg") << "truncated.jpg" << Refusal::AtOpen;
-    QTest::newRow("truncated progressive jpeg") << "truncated-progressive.jpg" << Refusal::Drawn;
-    QTest::newRow("truncated png") << "truncated.png" << Refusal::AtDecode;
-    QTest::newRow("truncated gif") << "truncated.gif" << Refusal::AtOpen;
-    QTest::newRow("truncated ico") << "truncated.ico" << Refusal::Drawn;
-    QTest::newRow("truncated emf") << "../metafiles/truncated.emf" << Refusal::AtOpen;
-    QTest::newRow("truncated wmf") << "../metafiles/truncated.wmf" << Refusal::AtOpen;
-    QTest::newRow("corrupted bmp") << "corrupted.bmp" << Refusal::Drawn;
-    QTest::newRow("corrupted jpeg") << "corrupted.jpg" << Refusal::AtOpen;
-    QTest::newRow("corrupted progressive jpeg") << "corrupted-progressive.jpg" << Refusal::AtDecode;
-    QTest::newRow("corrupted png") << "corrupted.png" << Refusal::AtOpen;
-    QTest::newRow("corrupted gif") << "corrupted.gif" << Refusal::Drawn;
-    QTest::newRow("corrupted ico") << "corrupted.ico" << Refusal::Drawn;
-    QTest::newRow("corrupted emf") << "../metafiles/corrupted.emf" << Refusal::AtOpen;
-    QTest::newRow("corrupted wmf") << "../metafiles/corrupted.wmf" << Refusal::AtOpen;
+    row("truncated.bmp", Refusal::AtOpen);
+    row("truncated.jpg", Refusal::AtOpen);
+    row("truncated-progressive.jpg", Refusal::Drawn);
+    row("truncated.png", Refusal::AtDecode);
+    row("truncated.gif", Refusal::AtOpen);
+    row("truncated.ico", Refusal::Drawn);
+    row("../metafiles/truncated.emf", Refusal::AtOpen);
+    row("../metafiles/truncated.wmf", Refusal::AtOpen);
+    row("corrupted.bmp", Refusal::Drawn);
+    row("corrupted.jpg", Refusal::AtOpen);
+    row("corrupted-progressive.jpg", Refusal::AtDecode);
+    row("corrupted.png", Refusal::AtOpen);
+    row("corrupted.gif", Refusal::Drawn);
+    row("corrupted.ico", Refusal::Drawn);
+    row("../metafiles/corrupted.emf", Refusal::AtOpen);
+    row("../metafiles/corrupted.wmf", Refusal::AtOpen);
 }
 
 void tst_PictureLoader::refusesHostileFiles()
