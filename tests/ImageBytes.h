@@ -7,7 +7,7 @@
 #include <QImageWriter>
 #include <QtEndian>
 
-// Picture files made in memory for the loader's and the show's tests.
+// Picture files made in memory for the show's tests.
 namespace ImageBytes {
 
 inline QByteArray encode(const QImage& image, const char* format, bool progressive = false)
@@ -42,38 +42,6 @@ inline QByteArray twoFrameGif()
                                "2c010000000100010000"
                                "02024c0100"
                                "3b");
-}
-
-// A WebP animation of the given pictures (all of one size), each shown for 50 ms: Qt writes no
-// animation, so each lossless still is wrapped in an animation frame.
-inline QByteArray animatedWebp(const QList<QImage>& frames)
-{
-    const auto chunk = [](const char* name, QByteArray payload) {
-        QByteArray length(4, 0);
-        qToLittleEndian(quint32(payload.size()), length.data());
-        if (payload.size() % 2)
-            payload.append('\0');
-        return name + length + payload;
-    };
-    const auto uint24 = [](int value) {
-        QByteArray bytes(4, 0);
-        qToLittleEndian(quint32(value), bytes.data());
-        return bytes.left(3);
-    };
-    const QByteArray size =
-        uint24(frames.first().width() - 1) + uint24(frames.first().height() - 1);
-    QByteArray body =
-        chunk("VP8X", QByteArray::fromHex("02000000") + size) + chunk("ANIM", QByteArray(6, 0));
-    for (const QImage& frame : frames) {
-        QByteArray still;
-        QBuffer buffer(&still);
-        buffer.open(QIODevice::WriteOnly);
-        QImageWriter writer(&buffer, "webp");
-        writer.setQuality(100);
-        writer.write(frame);
-        body += chunk("ANMF", uint24(0) + uint24(0) + size + uint24(50) + char(0) + still.mid(12));
-    }
-    return chunk("RIFF", "WEBP" + body);
 }
 
 // The JPEG with another frame size in its start-of-frame header (baseline or progressive), or

@@ -9,6 +9,7 @@
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
 #include <unistd.h>
 
 using namespace TestSupport;
@@ -97,7 +98,12 @@ void tst_HostileSettings::damagedFileInPlaceOfTheSettings()
     } else if (bytes == "<fifo>") {
         QVERIFY(QDir().mkpath(folderPath) && mkfifo(path.constData(), 0600) == 0);
     } else if (bytes == "<device>") {
-        QVERIFY(QDir().mkpath(folderPath) && symlink("/dev/zero", path.constData()) == 0);
+        // A node of its own where root may make one, so that a fault writing through the link
+        // can never replace the system's device.
+        const QByteArray node = QFile::encodeName(home + QStringLiteral("/zero"));
+        const bool own = mknod(node.constData(), S_IFCHR | 0666, makedev(1, 5)) == 0;
+        QVERIFY(QDir().mkpath(folderPath)
+            && symlink(own ? node.constData() : "/dev/zero", path.constData()) == 0);
     } else {
         QVERIFY(writeFile(file, bytes));
     }
