@@ -4,7 +4,7 @@
 # against the unit tests, then (if they all pass) the real-window and corpus tests. A mutant the
 # suite fails on is killed; one it passes survives. Prints one line per mutant and the kill rate.
 #
-#   scripts/mutants.sh [--list | --check] [NAME-PATTERN]
+#   scripts/mutants.sh [--list | --check] [NAME...]
 #
 # --check only verifies that every mutant still applies to the code as it is.
 #
@@ -94,8 +94,15 @@ mutant order-by-case platform/DirectorySearch.cpp \
 mutant fifo-listed platform/DirectorySearch.cpp \
     'if (entry.isFile() && matches(pattern, entry.fileName()))' \
     'if (!entry.isDir() && matches(pattern, entry.fileName()))'
+# The listing's filter and the loop both leave hidden entries out: the fault is losing both.
 mutant hidden-files-listed platform/DirectorySearch.cpp \
-    'if (entry.fileName().startsWith(u'"'"'.'"'"'))' 'if (false)'
+    'QDir::Files | QDir::NoDotAndDotDot | (m_subfolders ? QDir::Dirs : QDir::Filters()));
+    while (entries.hasNext()) {
+        const QFileInfo entry = entries.nextFileInfo();
+        if (entry.fileName().startsWith(u'"'"'.'"'"'))
+            continue;' 'QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot | (m_subfolders ? QDir::Dirs : QDir::Filters()));
+    while (entries.hasNext()) {
+        const QFileInfo entry = entries.nextFileInfo();'
 mutant wildcard-case-sensitive platform/DirectorySearch.cpp \
     'pattern[p].toCaseFolded() == name[n].toCaseFolded()' 'pattern[p] == name[n]'
 mutant shuffle-repeats-last platform/DirectorySearch.cpp \
@@ -174,7 +181,8 @@ case ${1:-} in
     exit 0
     ;;
 esac
-filter=${1:-}
+# Only the named mutants, when names are given.
+wanted=" $* "
 
 # The scratch copy: the tracked files as they are in the working tree, with the shared test data
 # beside it as beside the project.
@@ -204,7 +212,7 @@ killed=0 survived=0 tried=0
 survivors=()
 for i in "${!names[@]}"; do
     name=${names[i]} file=$work/src/${files[i]}
-    [[ -n $filter && $name != *$filter* ]] && continue
+    [[ $wanted != "  " && $wanted != *" $name "* ]] && continue
     cp "$source_dir/${files[i]}" "$file"
     if ! apply "$i" "$file"; then
         echo "$name: does not apply"
