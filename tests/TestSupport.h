@@ -125,7 +125,12 @@ class ShowFixture
 {
 public:
     ShowFixture() { qputenv("XDG_CONFIG_HOME", QFile::encodeName(m_config.path())); }
-    ~ShowFixture() { delete m_form; }
+    ~ShowFixture()
+    {
+        delete m_form;
+        // A show makes its folder the current directory: that is left too.
+        QDir::setCurrent(QDir::tempPath());
+    }
     ShowFixture(const ShowFixture&) = delete;
     ShowFixture& operator=(const ShowFixture&) = delete;
 
@@ -145,12 +150,13 @@ public:
     }
     Ui::SlidewellForm* ui() { return form().controls(); }
 
-    // Presses play on the picture folder with the given delay, format and window choice.
+    // Presses play with the given delay, window choice, format and folder text (empty: the
+    // picture folder).
     void play(const QString& delay = QStringLiteral("3"), bool fullScreen = false,
-        const QString& format = QStringLiteral("All Pictures"))
+        const QString& format = QStringLiteral("All Pictures"), const QString& folder = QString())
     {
         Ui::SlidewellForm* controls = ui();
-        controls->folderTextBox->setText(m_pictures.path());
+        controls->folderTextBox->setText(folder.isEmpty() ? m_pictures.path() : folder);
         controls->imageDelayComboBox->setCurrentText(delay);
         controls->imageFileFormatComboBox->setCurrentText(format);
         (fullScreen ? controls->fullScreenOptionButton : controls->adjustableSizeOptionButton)
