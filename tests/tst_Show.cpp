@@ -29,6 +29,7 @@ private slots:
     void menuAndKeysDriveTheShow();
     void stopRestoresTheWindow_data();
     void stopRestoresTheWindow();
+    void animationPlaysOnlyWhileShownAndRunning();
     void hangingHelperLeavesTheWindowAnswering();
 
 private:
@@ -53,6 +54,7 @@ QString tst_Show::act(const QString& step)
     Answers& answers = m_show->answers;
     ImageControl* picture = m_show->ui()->pictureImage;
     const qsizetype menus = answers.menus.size();
+    const bool ticking = form.slideShow().isTicking();
     if (choices.contains(step)) {
         answers.choices = { int(choices.indexOf(step)) };
         form.Form_MouseDown(2);
@@ -69,6 +71,9 @@ QString tst_Show::act(const QString& step)
         const QPoint at = answers.menuPositions.last();
         shown += " [" + answers.lastMenu().join(", ") + "] at "
             + (at == form.mapToGlobal(form.rect().center()) ? "centre" : "pointer");
+        // The timer neither stops nor starts while the menu is open.
+        if (answers.timerRunningInMenu.last() != ticking)
+            shown += QStringLiteral(" (timer changed in the menu)");
     }
     return shown;
 }
@@ -313,6 +318,28 @@ void tst_Show::stopRestoresTheWindow()
     // The size of an adjustable show is kept for the next one.
     m_show->play();
     QCOMPARE(form.size(), fullScreen ? QSize(500, 420) : QSize(520, 440));
+}
+
+void tst_Show::animationPlaysOnlyWhileShownAndRunning()
+{
+    QVERIFY(writeFile(m_show->picture(QStringLiteral("a.gif")),
+        testData(QStringLiteral("pictures/two-frames.gif"))));
+    QVERIFY(writeImage(m_show->picture(QStringLiteral("b.bmp")), 20, 10, Qt::green));
+    m_show->play();
+    const QImage& shown = m_show->ui()->pictureImage->picture();
+    const auto right = [&shown] { return shown.pixelColor(shown.width() - 1, 0); };
+    QTRY_COMPARE(right(), QColor(Qt::blue));
+    QTRY_COMPARE(right(), QColor(Qt::red));
+    // No frame of the animation comes after the next picture, nor while the show is paused.
+    QCOMPARE(m_show->tick(), QStringLiteral("Slidewell - b.bmp"));
+    QTest::qWait(300);
+    QCOMPARE(right(), QColor(Qt::green));
+    QCOMPARE(m_show->tick(), QStringLiteral("Slidewell - a.gif"));
+    QTRY_COMPARE(right(), QColor(Qt::blue));
+    act(QStringLiteral("Pause"));
+    const qint64 paused = shown.cacheKey();
+    QTest::qWait(300);
+    QCOMPARE(shown.cacheKey(), paused);
 }
 
 // The one test with the real thread pool: a metafile whose helper hangs never holds up the
