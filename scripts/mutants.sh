@@ -219,6 +219,7 @@ for i in "${!names[@]}"; do
         exit 1
     fi
     tried=$((tried + 1))
+    rm -f "$log/$name".*
     if ! cmake --build "$build" -j2 >"$log/$name.build" 2>&1; then
         result="killed (does not build)"
         killed=$((killed + 1))
