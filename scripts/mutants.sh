@@ -109,7 +109,11 @@ mutant shuffle-repeats-last platform/DirectorySearch.cpp \
     'if (m_names.size() > 1 && m_names.first() == m_last)' 'if (false)'
 # Settings.
 mutant settings-replaced-unchecked settings/SettingsFile.cpp \
-    'if (parse(result, reason) != expected) {' 'if (false) {'
+    'if (!reason.isEmpty() || readBack != expected)' 'if (!reason.isEmpty())'
+mutant damaged-settings-block-the-show settings/SettingsFile.cpp \
+    'const Values readable = parse(bytes, reason).value_or(Values());' 'return std::nullopt;'
+mutant damaged-settings-not-kept settings/SettingsFile.cpp \
+    'damaged = true;' 'damaged = false;'
 mutant large-settings-truncated settings/SettingsFile.cpp \
     'if (bytes.size() > largestSettingsFile) {' 'if (false) {'
 mutant unreadable-settings-overwritten settings/SettingsFile.cpp \

@@ -18,6 +18,7 @@ namespace {
 using Values = QMap<QString, QVariant>;
 
 const QString fileInConfigFolder = QStringLiteral("/Slidewell/Slidewell.conf");
+const QString damagedCopySuffix = QStringLiteral(".damaged");
 
 // Settings files are small. A FIFO or a device in the file's place would stall the program, and a
 // file of many megabytes would be read, copied and parsed again for every value.
@@ -103,36 +104,85 @@ std::optional<Values> parse(const QByteArray& bytes, QString& reason)
     return allValues(settings);
 }
 
-// The file's bytes with one value set, as QSettings writes them.
-std::optional<QByteArray> withValue(
-    const QByteArray& bytes, const QString& key, const QString& text, QString& reason)
+// The bytes QSettings writes for these values, parsed again before they may replace anything:
+// QSettings does not notice every failed write (a full disk cuts the file short unseen). Nothing,
+// and `reason` empty, when the output does not read back as `expected`; `readBack` is then what
+// it does read back as.
+std::optional<QByteArray> written(const QByteArray& start, const Values& changes, Values& expected,
+    Values& readBack, QString& reason)
 {
-    const std::unique_ptr<QTemporaryFile> copy = privateCopy(bytes, reason);
+    const std::unique_ptr<QTemporaryFile> copy = privateCopy(start, reason);
     if (!copy)
         return std::nullopt;
-    Values expected;
     {
         QSettings settings(copy->fileName(), QSettings::IniFormat);
-        if (settings.status() != QSettings::NoError) {
-            reason = QStringLiteral("It is not a settings file");
+        if (settings.status() != QSettings::NoError)
             return std::nullopt;
-        }
-        settings.setValue(key, text);
+        for (auto change = changes.cbegin(); change != changes.cend(); ++change)
+            settings.setValue(change.key(), change.value());
         settings.sync();
         expected = allValues(settings);
     }
-    // QSettings does not notice every failed write (a full disk cuts the file short unseen), so
-    // its output is parsed again before it may replace anything.
     QByteArray result;
     if (!readBytes(copy->fileName(), result, reason))
         return std::nullopt;
-    if (parse(result, reason) != expected) {
+    readBack = parse(result, reason).value_or(Values());
+    if (!reason.isEmpty() || readBack != expected)
+        return std::nullopt;
+    return result;
+}
+
+// The file's bytes with one value set. A damaged file (not a settings file, or one whose values
+// do not survive QSettings' own round trip) gives a sound file instead, with `damaged` set: every
+// value of it that reads back unchanged, and the new one.
+std::optional<QByteArray> withValue(const QByteArray& bytes, const QString& key,
+    const QString& text, bool& damaged, QString& reason)
+{
+    Values expected;
+    Values readBack;
+    damaged = false;
+    if (std::optional<QByteArray> result =
+            written(bytes, { { key, text } }, expected, readBack, reason))
+        return result;
+    if (!reason.isEmpty())
+        return std::nullopt;
+
+    // Reading took what it could; of that, only what a fresh file gives back unchanged is kept.
+    const Values readable = parse(bytes, reason).value_or(Values());
+    reason.clear();
+    written(QByteArray(), readable, expected, readBack, reason);
+    if (!reason.isEmpty())
+        return std::nullopt;
+    Values kept;
+    for (auto value = readable.cbegin(); value != readable.cend(); ++value) {
+        if (readBack.value(value.key()) == value.value())
+            kept.insert(value.key(), value.value());
+    }
+    kept.insert(key, text);
+    std::optional<QByteArray> result = written(QByteArray(), kept, expected, readBack, reason);
+    if (!result) {
+        // Sound values that a fresh file cannot hold: the write itself failed.
         if (reason.isEmpty())
             reason = QStringLiteral("The temporary folder %1 could not hold the new settings")
                          .arg(QDir::toNativeSeparators(QDir::tempPath()));
         return std::nullopt;
     }
+    damaged = true;
     return result;
+}
+
+// Replaces the file at `path` in one step. Unbuffered, so that a short write shows here rather
+// than going unnoticed in commit().
+bool replaceFile(const QString& path, const QByteArray& bytes, QString& reason)
+{
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || !writeAll(file, bytes, reason)
+        || !file.commit()) {
+        if (reason.isEmpty())
+            reason = file.errorString();
+        return false;
+    }
+    return true;
 }
 
 QString settingsKey(const QString& group, const QString& name) { return group + u'/' + name; }
@@ -190,18 +240,13 @@ bool SettingsFile::setValue(
     QByteArray bytes;
     if (info.exists() && !readBytes(m_path, bytes, reason))
         return false;
+    bool damaged = false;
     const std::optional<QByteArray> result =
-        withValue(bytes, settingsKey(group, name), text, reason);
+        withValue(bytes, settingsKey(group, name), text, damaged, reason);
     if (!result)
         return false;
-
-    // Unbuffered, so that a short write shows here rather than going unnoticed in commit().
-    QSaveFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || !writeAll(file, *result, reason)
-        || !file.commit()) {
-        if (reason.isEmpty())
-            reason = file.errorString();
+    // The damaged bytes are kept beside the sound file, replacing an earlier damaged copy.
+    if (damaged && !replaceFile(m_path + damagedCopySuffix, bytes, reason))
         return false;
-    }
-    return true;
+    return replaceFile(m_path, *result, reason);
 }

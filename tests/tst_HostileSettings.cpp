@@ -6,6 +6,7 @@
 #include <QProcess>
 #include <QScreen>
 
+#include <random>
 #include <sched.h>
 #include <sys/mount.h>
 #include <sys/stat.h>
@@ -42,29 +43,54 @@ void tst_HostileSettings::damagedFileInPlaceOfTheSettings_data()
     QTest::addColumn<QString>("folder");
     // Why the show start could not save; empty: it saved.
     QTest::addColumn<QString>("reason");
+    // Whether the first write keeps the old bytes beside the file as damaged: "yes", "no", or
+    // "either" for random bytes.
+    QTest::addColumn<QString>("damaged");
     const auto sample = [](const char* name) {
         return testData(QStringLiteral("settings/") + name);
     };
     const QByteArray good = sample("good.conf");
     const QString saved;
     const QString notAFile = QStringLiteral("It is not a file");
-    QTest::newRow("empty") << QByteArray("") << "" << saved;
-    QTest::newRow("binary garbage") << sample("garbage.bin") << "" << saved;
-    QTest::newRow("garbage after values") << good + sample("garbage.bin") << "/srv/good" << saved;
-    QTest::newRow("cut in a value") << sample("cut-in-value.conf") << "/srv/go" << saved;
-    QTest::newRow("absurd values") << sample("absurd-values.conf") << "" << saved;
-    QTest::newRow("beyond 32 bits") << sample("huge-numbers.conf") << "" << saved;
-    QTest::newRow("cut in the group name")
-        << sample("cut-in-group.conf") << "" << QStringLiteral("It is not a settings file");
+    const QString yes = QStringLiteral("yes");
+    const QString no = QStringLiteral("no");
+    QTest::newRow("empty") << QByteArray("") << "" << saved << no;
+    QTest::newRow("binary garbage") << sample("garbage.bin") << "" << saved << no;
+    QTest::newRow("garbage after values")
+        << good + sample("garbage.bin") << "/srv/good" << saved << no;
+    QTest::newRow("cut in a value") << sample("cut-in-value.conf") << "/srv/go" << saved << no;
+    QTest::newRow("absurd values") << sample("absurd-values.conf") << "" << saved << no;
+    QTest::newRow("beyond 32 bits") << sample("huge-numbers.conf") << "" << saved << no;
+    QTest::newRow("cut in the group name") << sample("cut-in-group.conf") << "" << saved << yes;
+    // Random bytes of fixed seeds, each with a readable value before them.
+    for (const unsigned seed : { 1U, 2U, 3U, 4U, 5U, 6U, 7U, 8U, 9U, 10U, 11U, 12U }) {
+        std::mt19937 random(seed);
+        QByteArray noise(5000, 0);
+        for (char& byte : noise)
+            byte = char(random());
+        QTest::newRow(qPrintable(QStringLiteral("random bytes, seed %1").arg(seed)))
+            << good + noise << "/srv/good" << saved << QStringLiteral("either");
+    }
+    QTest::newRow("NUL bytes") << good + QByteArray(300, '\0') << "/srv/good" << saved << no;
+    QTest::newRow("invalid UTF-8") << good + "imageDelayInSeconds=\xff\xfe\xc3\n"
+                                   << "/srv/good" << saved << no;
+    QTest::newRow("group header without its end") << good + "[Software/Slidewell\nscreenWidth=1\n"
+                                                  << "" << saved << yes;
+    QTest::newRow("key with broken escapes") << good + "fileFormat=@Variant(\\0\\0\\0\\x7f\n"
+                                             << "/srv/good" << saved << no;
+    QTest::newRow("duplicate keys") << good + "[Software/Slidewell]\nimageFolder=/srv/other\n"
+                                    << "/srv/other" << saved << no;
+    QTest::newRow("one garbage line") << good + "\x01\x02=\x80%\x00\n"
+                                      << "/srv/good" << saved << no;
     QTest::newRow("over 1 MB") << good + "[Padding]\n" + QByteArray(1024 * 1024, 'x') + "=1\n"
-                               << "" << QStringLiteral("It is too large for a settings file");
-    QTest::newRow("fifo") << QByteArray("<fifo>") << "" << notAFile;
-    QTest::newRow("link to an endless device") << QByteArray("<device>") << "" << notAFile;
-    QTest::newRow("folder") << QByteArray("<folder>") << "" << notAFile;
+                               << "" << QStringLiteral("It is too large for a settings file") << no;
+    QTest::newRow("fifo") << QByteArray("<fifo>") << "" << notAFile << no;
+    QTest::newRow("link to an endless device") << QByteArray("<device>") << "" << notAFile << no;
+    QTest::newRow("folder") << QByteArray("<folder>") << "" << notAFile << no;
     QTest::newRow("full disk") << QByteArray("<full disk>") << "/srv/good"
-                               << QStringLiteral("No space left on device");
+                               << QStringLiteral("No space left on device") << no;
     QTest::newRow("file for the folder")
-        << QByteArray("<file for folder>") << "" << QStringLiteral("Not a directory");
+        << QByteArray("<file for folder>") << "" << QStringLiteral("Not a directory") << no;
 }
 
 // Start-up takes what it can read. A show start saves, or reports why it could not and leaves
@@ -74,6 +100,7 @@ void tst_HostileSettings::damagedFileInPlaceOfTheSettings()
     QFETCH(QByteArray, bytes);
     QFETCH(QString, folder);
     QFETCH(QString, reason);
+    QFETCH(QString, damaged);
     ShowFixture fixture;
     const QString file = fixture.settingsFile();
     const QByteArray path = QFile::encodeName(file);
@@ -110,6 +137,11 @@ void tst_HostileSettings::damagedFileInPlaceOfTheSettings()
     const bool special = bytes.startsWith('<');
     SlidewellForm& form = fixture.form();
     QCOMPARE(form.controls()->folderTextBox->text(), folder);
+    // Values that the show start does not write, as they read before it.
+    const QStringList others { "screenWidth", "screenHeight", "centrePictures" };
+    QStringList before;
+    for (const QString& name : others)
+        before.append(stored(file, name));
     QVERIFY(writeImage(fixture.picture("a.bmp"), 16, 12));
 
     fixture.play();
@@ -122,14 +154,25 @@ void tst_HostileSettings::damagedFileInPlaceOfTheSettings()
                 && form.height() <= screen.height(),
             qPrintable(QStringLiteral("%1x%2").arg(form.width()).arg(form.height())));
         QVERIFY(form.controls()->pictureImage->isVisible());
+        QStringList after;
+        for (const QString& name : others)
+            after.append(stored(file, name));
+        QCOMPARE(after, before);
     } else {
         QCOMPARE(fixture.answers.messageTexts(),
             QStringList { "Error occurred: Could not save the setting \"imageFolder\" in " + file
                 + ": " + reason });
         QVERIFY(special ? !QFileInfo(file).isFile() : readFile(file) == bytes);
     }
+    // A damaged file's bytes are kept beside it as they were.
+    const QString copy = file + QStringLiteral(".damaged");
+    if (damaged == QLatin1String("either"))
+        damaged = QFileInfo::exists(copy) ? QStringLiteral("yes") : QStringLiteral("no");
+    QCOMPARE(QFileInfo::exists(copy), damaged == QLatin1String("yes"));
+    if (QFileInfo::exists(copy))
+        QCOMPARE(readFile(copy), bytes);
     // No temporary file is left behind.
-    QVERIFY(QDir(folderPath).entryList(QDir::Files).size() <= 1);
+    QVERIFY(QDir(folderPath).entryList(QDir::Files).size() <= (QFileInfo::exists(copy) ? 2 : 1));
     fixture.stop();
     QVERIFY(form.controls()->Frame->isVisible());
     if (fullDisk)
