@@ -106,8 +106,8 @@ std::optional<Values> parse(const QByteArray& bytes, QString& reason)
 
 // The bytes QSettings writes for these values, parsed again before they may replace anything:
 // QSettings does not notice every failed write (a full disk cuts the file short unseen). Nothing,
-// and `reason` empty, when the output does not read back as `expected`; `readBack` is then what
-// it does read back as.
+// with `reason` empty, when `start` is not a settings file or the output does not read back as
+// `expected`; `readBack` is then what it does read back as.
 std::optional<QByteArray> written(const QByteArray& start, const Values& changes, Values& expected,
     Values& readBack, QString& reason)
 {
