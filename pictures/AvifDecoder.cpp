@@ -74,6 +74,14 @@ bool AvifDecoder::next(QImage* frame, int* delay)
     return true;
 }
 
+QByteArray AvifDecoder::iccProfile() const
+{
+    if (!m_decoder || !m_decoder->image)
+        return QByteArray();
+    const avifRWData& icc = m_decoder->image->icc;
+    return QByteArray(reinterpret_cast<const char*>(icc.data), int(icc.size));
+}
+
 bool AvifDecoder::fail(int result)
 {
     m_errorString = QString::fromUtf8(avifResultToString(avifResult(result)));

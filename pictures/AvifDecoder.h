@@ -30,6 +30,9 @@ public:
     // of the file, or with errorString() set when a frame cannot be decoded.
     bool next(QImage* frame, int* delay);
 
+    // The embedded ICC profile, empty when there is none.
+    QByteArray iccProfile() const;
+
     QString errorString() const { return m_errorString; }
 
 private:

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "pictures/HeifDecoder.h"
 
+#include "pictures/ColourProfile.h"
+
 #include <QFile>
 
 #include <libheif/heif.h>
@@ -81,4 +83,18 @@ QImage HeifDecoder::decode()
     // Copied out of libheif's buffer into the format QPainter draws fastest.
     return QImage(pixels, width, height, stride, QImage::Format_RGBA8888)
         .convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
+QByteArray HeifDecoder::iccProfile() const
+{
+    const heif_color_profile_type type = heif_image_handle_get_color_profile_type(m_handle);
+    if (type != heif_color_profile_type_prof && type != heif_color_profile_type_rICC)
+        return QByteArray();
+    const size_t size = heif_image_handle_get_raw_color_profile_size(m_handle);
+    if (size == 0 || size > size_t(ColourProfile::largestProfile))
+        return QByteArray();
+    QByteArray profile(qsizetype(size), Qt::Uninitialized);
+    if (heif_image_handle_get_raw_color_profile(m_handle, profile.data()).code != heif_error_Ok)
+        return QByteArray();
+    return profile;
 }

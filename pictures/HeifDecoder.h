@@ -28,6 +28,9 @@ public:
     // The picture (Format_ARGB32_Premultiplied), or a null image with errorString() set.
     QImage decode();
 
+    // The embedded ICC profile ("prof" or "rICC"), empty when there is none.
+    QByteArray iccProfile() const;
+
     QString errorString() const { return m_errorString; }
 
 private:

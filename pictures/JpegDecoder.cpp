@@ -5,6 +5,7 @@
 
 #include <csetjmp>
 #include <cstdio>
+#include <cstdlib>
 #include <jpeglib.h>
 
 // libjpeg reports a fatal error by calling error_exit, which must not return: it jumps back to
@@ -81,6 +82,7 @@ bool JpegDecoder::readHeader()
     state.created = true;
     state.info.mem->max_memory_to_use = memoryLimit;
     jpeg_stdio_src(&state.info, state.file);
+    jpeg_save_markers(&state.info, JPEG_APP0 + 2, 0xffff);
     jpeg_read_header(&state.info, TRUE);
     return true;
 }
@@ -145,6 +147,17 @@ bool JpegDecoder::readPixels(uchar* bits, qsizetype bytesPerLine)
         jpeg_read_scanlines(&state.info, rows, count);
     }
     return true;
+}
+
+QByteArray JpegDecoder::iccProfile() const
+{
+    JOCTET* data = nullptr;
+    unsigned int length = 0;
+    if (!m_state->created || !jpeg_read_icc_profile(&m_state->info, &data, &length))
+        return QByteArray();
+    const QByteArray profile(reinterpret_cast<const char*>(data), int(length));
+    std::free(data);
+    return profile;
 }
 
 bool JpegDecoder::fail()

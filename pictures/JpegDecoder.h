@@ -35,6 +35,10 @@ public:
     // errorString() set. Call once, after open().
     QImage decode(const QSize& wanted);
 
+    // The embedded ICC profile, its APP2 chunks joined and checked by libjpeg-turbo; empty when
+    // there is none or its chunks are damaged.
+    QByteArray iccProfile() const;
+
     QString errorString() const { return m_errorString; }
 
     // Memory libjpeg may take for one picture (a progressive file holds all its coefficients).

@@ -145,6 +145,14 @@ QImage PictureFile::decode(const QSize& pixelSize)
 
 QImage PictureFile::decodeForDisplay(const QSize& pixelSize)
 {
+    m_colour = ColourDescription();
+    QImage image = decodeStored(pixelSize);
+    ColourProfile::convert(&image, m_colour);
+    return image;
+}
+
+QImage PictureFile::decodeStored(const QSize& pixelSize)
+{
     if (!m_metafilePath.isEmpty()) {
         MetafileRenderer renderer;
         const QImage image = renderer.render(std::exchange(m_metafilePath, QString()), pixelSize);
@@ -190,6 +198,7 @@ QImage PictureFile::decodeForDisplay(const QSize& pixelSize)
     QImage image = m_reader->read();
     if (image.isNull())
         fail(m_reader->errorString());
+    m_colour.icc = image.colorSpace().iccProfile();
     m_reader.reset();
     return image;
 }
@@ -212,6 +221,7 @@ std::optional<QImage> PictureFile::decodeJpeg(const QSize& pixelSize)
         return QImage();
     }
     QImage image = decoder.decode(transposed ? pixelSize.transposed() : pixelSize);
+    m_colour.icc = decoder.iccProfile();
     if (image.isNull()) {
         fail(decoder.errorString());
         return image;
@@ -308,6 +318,7 @@ QImage PictureFile::decodeOwn(const QSize& pixelSize)
             fail(QStringLiteral("The file has changed since it was opened"));
         else if (!decoder.next(&frame, &delay))
             fail(decoder.errorString());
+        m_colour.icc = decoder.iccProfile();
         return frame;
     }
     if (format == "bmp") {
@@ -323,6 +334,7 @@ QImage PictureFile::decodeOwn(const QSize& pixelSize)
     }
     if (format == "heif") {
         const QImage image = m_heif->decode();
+        m_colour.icc = m_heif->iccProfile();
         if (image.isNull())
             fail(m_heif->errorString());
         m_heif.reset();

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #pragma once
 
+#include "pictures/ColourProfile.h"
+
 #include <QImage>
 #include <QImageReader>
 #include <QRect>
@@ -71,6 +73,7 @@ private:
     bool checkSize(const QSize& size);
     bool openMetafile(QFile& file);
     bool openOwn(const QByteArray& format);
+    QImage decodeStored(const QSize& pixelSize);
     QImage decodeOwn(const QSize& pixelSize);
     QImage decodeGif(const QSize& pixelSize);
 
@@ -94,5 +97,7 @@ private:
     // A GIF file: the part of its canvas its first frame's images cover.
     QRect m_gifImagesArea;
     QImageIOHandler::Transformations m_transformation;
+    // The colours the decoder reported, converted to the screen's by decodeForDisplay().
+    ColourDescription m_colour;
     QString m_errorString;
 };

@@ -12,6 +12,8 @@ packages=(
     fonts-dejavu-core fonts-dejavu-extra fonts-liberation fonts-crosextra-carlito
     fonts-crosextra-caladea
     imagemagick librsvg2-bin pandoc
+    # Colour management
+    liblcms2-dev icc-profiles-free colord-data
 )
 if [[ "${1:-}" == "--test" ]]; then
     packages+=(
