@@ -98,6 +98,13 @@ void ColourProfile::convert(QImage* image, const ColourDescription& source)
 {
     if (image->isNull() || source.icc.size() > largestProfile)
         return;
+    Transforms& all = transforms();
+    {
+        // Untagged pictures on an sRGB screen, the common case, keep their pixels and format.
+        const QMutexLocker lock(&all.mutex);
+        if (!all.enabled || source.icc == all.target)
+            return;
+    }
     cmsUInt32Number format = 0;
     switch (image->format()) {
     case QImage::Format_RGB32:
@@ -120,7 +127,6 @@ void ColourProfile::convert(QImage* image, const ColourDescription& source)
         format = TYPE_BGRA_8;
         break;
     }
-    Transforms& all = transforms();
     cmsHTRANSFORM transform = nullptr;
     {
         const QMutexLocker lock(&all.mutex);

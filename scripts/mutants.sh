@@ -153,6 +153,9 @@ mutant bmp-upside-down pictures/BmpDecoder.cpp \
 mutant helper-never-killed pictures/MetafileRenderer.cpp \
     '    m_helper->kill();
     QProcess* helper' '    QProcess* helper'
+# Colours.
+mutant embedded-profile-ignored pictures/PictureLoader.cpp \
+    '    ColourProfile::convert(&image, m_colour);' ''
 # Controls.
 mutant link-edge-outside controls/XLinkLabel.cpp \
     'x <= mWidth && y <= mHeight' 'x < mWidth && y < mHeight'

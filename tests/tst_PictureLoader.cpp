@@ -1,9 +1,11 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
+#include "pictures/ColourProfile.h"
 #include "pictures/PictureAnimation.h"
 #include "pictures/PictureFormats.h"
 #include "pictures/PictureLoader.h"
 #include "platform/DirectorySearch.h"
 
+#include <QColorSpace>
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
@@ -35,6 +37,8 @@ private slots:
     void animationRepeatsItsFramesWithDelays();
     void formatPatternsMatchTheirFiles_data();
     void formatPatternsMatchTheirFiles();
+    void convertsEmbeddedProfiles_data();
+    void convertsEmbeddedProfiles();
 
 private:
     QTemporaryDir m_dir;
@@ -356,3 +360,60 @@ void tst_PictureLoader::formatPatternsMatchTheirFiles()
 
 QTEST_GUILESS_MAIN(tst_PictureLoader)
 #include "tst_PictureLoader.moc"
+
+void tst_PictureLoader::convertsEmbeddedProfiles_data()
+{
+    QTest::addColumn<QByteArray>("format");
+    QTest::addColumn<QByteArray>("damage");
+    QTest::addColumn<bool>("enabled");
+    QTest::addColumn<QColor>("shown");
+    // A red patch stored under a profile whose red and green primaries are swapped is green.
+    for (const QByteArray format : { "jpg", "png", "tif" }) {
+        QTest::newRow(format + ", swapped primaries")
+            << format << QByteArray() << true << QColor(Qt::green);
+        QTest::newRow(format + ", turned off")
+            << format << QByteArray() << false << QColor(Qt::red);
+    }
+    // Profiles that cannot be used leave the stored numbers, shown as sRGB.
+    QTest::newRow("garbage profile")
+        << QByteArray() << QByteArray("not a profile") << true << QColor(Qt::red);
+    QTest::newRow("truncated profile")
+        << QByteArray() << QByteArray("truncated") << true << QColor(Qt::red);
+    QTest::newRow("profile over 4 MB")
+        << QByteArray() << QByteArray("huge") << true << QColor(Qt::red);
+}
+
+void tst_PictureLoader::convertsEmbeddedProfiles()
+{
+    QFETCH(QByteArray, format);
+    QFETCH(QByteArray, damage);
+    QFETCH(bool, enabled);
+    QFETCH(QColor, shown);
+    // D65 white, sRGB's red and green primaries exchanged.
+    const QColorSpace swapped(QPointF(0.3127, 0.3290), QPointF(0.30, 0.60), QPointF(0.64, 0.33),
+        QPointF(0.15, 0.06), QColorSpace::TransferFunction::SRgb);
+    QImage stored(16, 16, QImage::Format_RGB32);
+    stored.fill(Qt::red);
+    stored.setColorSpace(swapped);
+    ColourProfile::setEnabled(enabled);
+    QImage image;
+    if (format.isEmpty()) {
+        QByteArray icc = swapped.iccProfile();
+        if (damage == "truncated")
+            icc.chop(icc.size() / 2);
+        else if (damage == "huge")
+            icc.append(QByteArray(ColourProfile::largestProfile, '\0'));
+        else
+            icc = damage;
+        image = stored.convertToFormat(QImage::Format_RGB32);
+        ColourProfile::convert(&image, ColourDescription { icc });
+    } else {
+        const QString path = m_dir.filePath("swapped." + format);
+        QVERIFY(stored.save(path));
+        PictureFile picture;
+        QVERIFY2(picture.open(path), qPrintable(picture.errorString()));
+        image = picture.decode(QSize(16, 16));
+    }
+    ColourProfile::setEnabled(true);
+    QCOMPARE(quarters(image), QList<QColor>(4, shown));
+}
