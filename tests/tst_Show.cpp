@@ -4,7 +4,9 @@
 #include "ui_SlidewellForm.h"
 
 #include <QComboBox>
+#include <QGroupBox>
 #include <QMenuBar>
+#include <QScopeGuard>
 
 #include <csignal>
 
@@ -31,6 +33,8 @@ private slots:
     void stopRestoresTheWindow();
     void animationPlaysOnlyWhileShownAndRunning();
     void hangingHelperLeavesTheWindowAnswering();
+    void settingsControlsKeepClear_data();
+    void settingsControlsKeepClear();
 
 private:
     QString act(const QString& step);
@@ -363,6 +367,40 @@ void tst_Show::hangingHelperLeavesTheWindowAnswering()
     QCOMPARE(kill(pid, 0), 0);
     QCOMPARE(act(QStringLiteral("Stop")), QStringLiteral("- still [1 Stop, 2 Pause] at pointer"));
     QTRY_VERIFY(kill(pid, 0) != 0);
+}
+
+void tst_Show::settingsControlsKeepClear_data()
+{
+    QTest::addColumn<int>("points");
+    for (const int points : { 9, 10, 11 })
+        QTest::addRow("%d pt", points) << points;
+}
+
+// Whatever the desktop's font, no caption runs into the box beside it and every option button
+// sits below its frame's title.
+void tst_Show::settingsControlsKeepClear()
+{
+    const auto restore =
+        qScopeGuard([before = QApplication::font()] { QApplication::setFont(before); });
+    QFETCH(int, points);
+    QFont font = QApplication::font();
+    font.setPointSize(points);
+    QApplication::setFont(font);
+    const Ui::SlidewellForm* ui = m_show->ui();
+    QList<QWidget*> controls;
+    for (QObject* child : ui->Frame->children()) {
+        if (auto* control = qobject_cast<QWidget*>(child); control && control->isVisible())
+            controls << control;
+    }
+    for (qsizetype i = 0; i < controls.size(); ++i) {
+        for (qsizetype j = i + 1; j < controls.size(); ++j) {
+            QVERIFY2(!controls[i]->geometry().intersects(controls[j]->geometry()),
+                qPrintable(controls[i]->objectName() + " / " + controls[j]->objectName()));
+        }
+    }
+    for (const auto* button : ui->ScreenSzieFrame->findChildren<QWidget*>())
+        QVERIFY2(ui->ScreenSzieFrame->contentsRect().contains(button->geometry()),
+            qPrintable(button->objectName()));
 }
 
 QTEST_MAIN(tst_Show)
