@@ -20,6 +20,17 @@ constexpr qsizetype placeableHeaderSize = 22;
 constexpr qsizetype wmfHeaderSize = 18;
 constexpr quint16 wmfSetMapMode = 0x0103;
 constexpr quint16 wmfSetWindowExt = 0x020C;
+constexpr quint16 wmfLineTo = 0x0213;
+constexpr quint16 wmfMoveTo = 0x0214;
+constexpr quint16 wmfEllipse = 0x0418;
+constexpr quint16 wmfRectangle = 0x041B;
+constexpr quint16 wmfRoundRect = 0x061C;
+constexpr quint16 wmfArc = 0x0817;
+constexpr quint16 wmfPie = 0x081A;
+constexpr quint16 wmfChord = 0x0830;
+constexpr quint16 wmfPolygon = 0x0324;
+constexpr quint16 wmfPolyline = 0x0325;
+constexpr quint16 wmfPolyPolygon = 0x0538;
 constexpr double pixelsPerInch = 96.0;
 constexpr double hundredthsOfMillimetrePerInch = 2540.0;
 
@@ -38,6 +49,81 @@ bool isWmfHeader(const QByteArray& data, qsizetype offset)
     return type && headerWords && version && (*type == 1 || *type == 2) && *headerWords == 9
         && (*version == 0x0100 || *version == 0x0300);
 }
+
+// The box a WMF's drawing records reach in its own coordinates: the picture's size when the file
+// sets neither a placeable header nor a window, as the metafiles embedded in slides do.
+struct DrawingExtent
+{
+    int left = std::numeric_limits<int>::max();
+    int top = std::numeric_limits<int>::max();
+    int right = std::numeric_limits<int>::min();
+    int bottom = std::numeric_limits<int>::min();
+
+    void add(int x, int y)
+    {
+        left = std::min(left, x);
+        right = std::max(right, x);
+        top = std::min(top, y);
+        bottom = std::max(bottom, y);
+    }
+
+    // Widens the box by one record whose size (in words, checked against the data) is words.
+    void addRecord(const QByteArray& data, qsizetype record, qint64 words, quint16 function)
+    {
+        const qint64 count = words - 3;
+        auto word = [&](qint64 index) {
+            return index < count ? valueAt<qint16>(data, record + 6 + 2 * index).value_or(0) : 0;
+        };
+        auto addPoints = [&](qint64 first, qint64 points) {
+            for (qint64 i = 0; i < points && first + 2 * i + 1 < count; ++i)
+                add(word(first + 2 * i), word(first + 2 * i + 1));
+        };
+        auto addRect = [&](qint64 index) {
+            add(word(index + 3), word(index + 2));
+            add(word(index + 1), word(index));
+        };
+        switch (function) {
+        case wmfMoveTo:
+        case wmfLineTo:
+            if (count >= 2)
+                add(word(1), word(0));
+            break;
+        case wmfRectangle:
+        case wmfEllipse:
+            if (count >= 4)
+                addRect(0);
+            break;
+        case wmfRoundRect:
+            if (count >= 6)
+                addRect(2);
+            break;
+        case wmfArc:
+        case wmfPie:
+        case wmfChord:
+            if (count >= 8)
+                addRect(4);
+            break;
+        case wmfPolygon:
+        case wmfPolyline:
+            if (count >= 1)
+                addPoints(1, quint16(word(0)));
+            break;
+        case wmfPolyPolygon: {
+            const qint64 polygons = count >= 1 ? quint16(word(0)) : 0;
+            qint64 points = 0;
+            for (qint64 i = 1; i <= polygons && i < count; ++i)
+                points += quint16(word(i));
+            addPoints(1 + polygons, points);
+            break;
+        }
+        default:
+            break;
+        }
+    }
+
+    qint64 width() const { return right > left ? qint64(right) - left : 0; }
+    qint64 height() const { return bottom > top ? qint64(bottom) - top : 0; }
+};
 
 // Logical units per inch of a WMF mapping mode; the scalable modes have no fixed unit, so they
 // count as screen pixels.
@@ -169,6 +255,7 @@ bool MetafileHeader::readWmf(const QByteArray& data)
 
     int mapMode = 1;
     std::optional<QSize> windowExtent;
+    DrawingExtent drawing;
     qsizetype position = headerOffset + wmfHeaderSize;
     for (;;) {
         const auto words = valueAt<quint32>(data, position);
@@ -181,6 +268,8 @@ bool MetafileHeader::readWmf(const QByteArray& data)
             const qint64 height = std::abs(qint64(*valueAt<qint16>(data, position + 6)));
             const qint64 width = std::abs(qint64(*valueAt<qint16>(data, position + 8)));
             windowExtent = QSize(int(width), int(height));
+        } else {
+            drawing.addRecord(data, position, *words, *function);
         }
         position += qsizetype(*words) * 2;
         if (*function == 0)
@@ -188,6 +277,8 @@ bool MetafileHeader::readWmf(const QByteArray& data)
     }
     if (!size && windowExtent)
         size = toPixels(windowExtent->width(), windowExtent->height(), wmfUnitsPerInch(mapMode));
+    if (!size && !windowExtent)
+        size = toPixels(drawing.width(), drawing.height(), wmfUnitsPerInch(mapMode));
     if (!size)
         return fail(QStringLiteral("The WMF file declares no picture size"));
     m_kind = MetafileKind::Wmf;

@@ -46,6 +46,7 @@ void tst_MetafileHeader::readsOnlySoundHeaders_data()
     row("window-twips.wmf", wmf, QSize(192, 96));
     row("window-hundredths-mm.wmf", wmf, QSize(192, 96));
     row("declared-length-too-long.wmf", wmf, QSize(100, 50));
+    row("drawing-extent.wmf", wmf, QSize(100, 50));
 
     row("empty.emf", MetafileKind::None);
     row("text.wmf", MetafileKind::None);

@@ -69,6 +69,7 @@ void tst_MetafileRenderer::drawsAtRequestedSize_data()
     QTest::newRow("frame.emf stretched") << "frame.emf" << QSize(90, 120) << "halves";
     row("ink-inside-frame.emf");
     row("window.wmf");
+    row("drawing-extent.wmf");
     row("placeable.wmf");
     QTest::newRow("placeable.wmf stretched") << "placeable.wmf" << QSize(90, 120) << "halves";
     row("placeable-away.wmf");

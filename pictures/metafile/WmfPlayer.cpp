@@ -8,6 +8,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QPolygonF>
 
 #include <optional>
 
@@ -124,7 +125,68 @@ struct Parameters
     qsizetype words() const { return r.size() / 2; }
 };
 
-// The frame: the window set before the first drawing, else the placeable header's box.
+// The box the drawing records' own coordinates reach: the frame of a WMF with neither window nor
+// placeable header, as the metafiles embedded in slides are.
+QRectF drawingBounds(const RecordData& data, qsizetype first)
+{
+    QPolygonF reached;
+    qsizetype position = first;
+    while (position + 6 <= data.size()) {
+        const quint32 words = data.u32(position);
+        const quint16 function = data.u16(position + 4);
+        if (words < 3 || function == EndOfFile || words > quint64(data.size() - position) / 2)
+            break;
+        const Parameters p { data.mid(position, qsizetype(words) * 2) };
+        const qsizetype count = p.words() - 3;
+        auto addPoints = [&](qsizetype at, qsizetype points) {
+            for (qsizetype i = 0; i < points && at + 2 * i + 1 < count; ++i)
+                reached << QPointF(p.word(at + 2 * i), p.word(at + 2 * i + 1));
+        };
+        auto addRect = [&](qsizetype at, qsizetype needed) {
+            if (count >= needed)
+                reached << p.rect(at).topLeft() << p.rect(at).bottomRight();
+        };
+        switch (function) {
+        case MoveTo:
+        case LineTo:
+            if (count >= 2)
+                reached << p.point(0);
+            break;
+        case Rectangle:
+        case Ellipse:
+            addRect(0, 4);
+            break;
+        case RoundRect:
+            addRect(2, 6);
+            break;
+        case Arc:
+        case Pie:
+        case Chord:
+            addRect(4, 8);
+            break;
+        case Polygon:
+        case Polyline:
+            if (count >= 1)
+                addPoints(1, quint16(p.word(0)));
+            break;
+        case PolyPolygon: {
+            const qsizetype polygons = count >= 1 ? quint16(p.word(0)) : 0;
+            qsizetype points = 0;
+            for (qsizetype i = 1; i <= polygons && i < count; ++i)
+                points += quint16(p.word(i));
+            addPoints(1 + polygons, points);
+            break;
+        }
+        default:
+            break;
+        }
+        position += qsizetype(words) * 2;
+    }
+    return reached.boundingRect();
+}
+
+// The frame: the window set before the first drawing, else the placeable header's box, else the
+// drawing's own extent.
 QRectF frameOf(const RecordData& data, qsizetype first, QSize fallback)
 {
     std::optional<QPointF> origin;
@@ -152,7 +214,8 @@ QRectF frameOf(const RecordData& data, qsizetype first, QSize fallback)
         if (!box.isEmpty())
             return box;
     }
-    return QRectF(QPointF(0, 0), fallback);
+    const QRectF drawing = drawingBounds(data, first);
+    return drawing.width() > 0 && drawing.height() > 0 ? drawing : QRectF(QPointF(0, 0), fallback);
 }
 
 QPainterPath regionOf(const Parameters& p)
