@@ -52,10 +52,11 @@ QString SlideShow::search(const QString& folder, const QString& pattern)
     return m_currentImageFile;
 }
 
-void SlideShow::setSearchOptions(bool subfolders, bool shuffled)
+void SlideShow::setSearchOptions(bool subfolders, bool shuffled, bool reversed)
 {
     m_search.setSubfolders(subfolders);
     m_search.setShuffled(shuffled);
+    m_search.setReversed(reversed);
 }
 
 void SlideShow::begin()

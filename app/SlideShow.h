@@ -32,7 +32,7 @@ public:
     // matches or the folder does not exist. Throws RuntimeError when the folder cannot be read.
     QString search(const QString& folder, const QString& pattern);
     // How the searches that follow list the folder: with its subfolders, in a random order.
-    void setSearchOptions(bool subfolders, bool shuffled);
+    void setSearchOptions(bool subfolders, bool shuffled, bool reversed);
     QString folder() const { return m_folder; }
     QString currentImageFile() const { return m_currentImageFile; }
 

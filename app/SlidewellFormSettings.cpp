@@ -91,7 +91,8 @@ QList<std::pair<QAction*, QString>> SlidewellForm::showOptions() const
         { ui->includeSubfoldersMenu, QStringLiteral("includeSubfolders") },
         { ui->centrePicturesMenu, QStringLiteral("centrePictures") },
         { ui->showFileNamesMenu, QStringLiteral("showFileNames") },
-        { ui->fadeBetweenPicturesMenu, QStringLiteral("fadeBetweenPictures") } };
+        { ui->fadeBetweenPicturesMenu, QStringLiteral("fadeBetweenPictures") },
+        { ui->reverseOrderMenu, QStringLiteral("reverseOrder") } };
 }
 
 // Written only when the user changes it, so a user who never does keeps the file as it was.

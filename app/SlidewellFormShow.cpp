@@ -57,8 +57,8 @@ void SlidewellForm::playButton_Click()
     }
     try {
         const QString showFolder = AddTrailingBackslash(m_show.absoluteFolder(folder));
-        m_show.setSearchOptions(
-            ui->includeSubfoldersMenu->isChecked(), ui->shuffleMenu->isChecked());
+        m_show.setSearchOptions(ui->includeSubfoldersMenu->isChecked(),
+            ui->shuffleMenu->isChecked(), ui->reverseOrderMenu->isChecked());
         if (m_show.search(showFolder, GetFilePattern()).isEmpty()) {
             m_services.messageBox(this,
                 QStringLiteral("The folder selected does not contain any ")

@@ -54,6 +54,8 @@ DirectorySearch::Result DirectorySearch::first(const QString& pathPattern)
         std::shuffle(m_names.begin(), m_names.end(), *QRandomGenerator::global());
         if (m_names.size() > 1 && m_names.first() == m_last)
             m_names.swapItemsAt(0, m_names.size() - 1);
+    } else if (m_reversed) {
+        std::reverse(m_names.begin(), m_names.end());
     }
     return { next(), QString() };
 }

@@ -26,6 +26,8 @@ public:
     // the name that the previous search handed out last.
     void setSubfolders(bool on) { m_subfolders = on; }
     void setShuffled(bool on) { m_shuffled = on; }
+    // Reversed, the whole list comes last name first; a shuffled search ignores it.
+    void setReversed(bool on) { m_reversed = on; }
 
     // Starts a new search for "folder/pattern" and returns the first name (without the folder).
     Result first(const QString& pathPattern);
@@ -44,4 +46,5 @@ private:
     QString m_last;
     bool m_subfolders = false;
     bool m_shuffled = false;
+    bool m_reversed = false;
 };

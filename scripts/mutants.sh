@@ -159,6 +159,9 @@ mutant embedded-profile-ignored pictures/PictureLoader.cpp \
 # Controls.
 mutant link-edge-outside controls/XLinkLabel.cpp \
     'x <= mWidth && y <= mHeight' 'x < mWidth && y < mHeight'
+# Reverse order.
+mutant reverse-order-ignored platform/DirectorySearch.cpp \
+    '} else if (m_reversed) {' '} else if (false) {'
 
 # Applies mutant I to the copy of its file at PATH.
 apply() {

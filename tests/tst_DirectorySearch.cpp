@@ -86,20 +86,26 @@ void tst_DirectorySearch::listsOrdinaryFilesByName_data()
 {
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<bool>("subfolders");
+    QTest::addColumn<bool>("reversed");
     QTest::addColumn<QStringList>("names");
     QTest::addColumn<QString>("error");
     const QStringList pictures { "a.jpg", "B.JPG", "b.jpg", "c.jpeg", "link.jpg" };
     QTest::newRow("without regard to case, then by case")
-        << "*.JP*" << false << pictures << QString();
+        << "*.JP*" << false << false << pictures << QString();
     QTest::newRow("several patterns")
-        << "*.TXT;*.JP*" << false << pictures + QStringList { "notes.txt" } << QString();
+        << "*.TXT;*.JP*" << false << false << pictures + QStringList { "notes.txt" } << QString();
     QTest::newRow("subfolders after the folder's own files")
-        << "*.JP*" << true << pictures + QStringList { "sub/x.jpg", "sub/deeper/y.jpg" }
+        << "*.JP*" << true << false << pictures + QStringList { "sub/x.jpg", "sub/deeper/y.jpg" }
+        << QString();
+    QTest::newRow("reversed, subfolders and all")
+        << "*.JP*" << true << true
+        << QStringList { "sub/deeper/y.jpg", "sub/x.jpg", "link.jpg", "c.jpeg", "b.jpg", "B.JPG",
+               "a.jpg" }
         << QString();
     QTest::newRow("missing folder: nothing")
-        << "missing/*.JP*" << false << QStringList() << QString();
+        << "missing/*.JP*" << false << false << QStringList() << QString();
     QTest::newRow("not a folder: the reason")
-        << "notes.txt/*.JP*" << false << QStringList() << "Not a directory";
+        << "notes.txt/*.JP*" << false << false << QStringList() << "Not a directory";
 }
 
 // Hidden files and folders, FIFOs, folders and broken links are left out, and so are
@@ -108,8 +114,10 @@ void tst_DirectorySearch::listsOrdinaryFilesByName()
 {
     QFETCH(QString, pattern);
     QFETCH(bool, subfolders);
+    QFETCH(bool, reversed);
     DirectorySearch search;
     search.setSubfolders(subfolders);
+    search.setReversed(reversed);
     const DirectorySearch::Result first = search.first(m_dir.filePath(pattern));
     QTEST(first.error, "error");
     QStringList names;
