@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/SlidewellForm.h"
 
+#include "app/TransitionTiming.h"
 #include "pictures/PictureFormats.h"
 #include "platform/CommandLine.h"
 #include "platform/Conversions.h"
@@ -11,6 +12,7 @@
 #include "ui_SlidewellForm.h"
 
 #include <QAbstractButton>
+#include <QActionGroup>
 #include <QApplication>
 #include <QGraphicsDropShadowEffect>
 #include <QKeyEvent>
@@ -26,7 +28,6 @@ namespace {
 // The design's client area below the menu bar.
 constexpr int designClientWidth = 4665;
 constexpr int designClientHeight = 3690;
-constexpr int fadeMilliseconds = 400;
 
 void paintBackground(QWidget* widget, qint32 color)
 {
@@ -122,13 +123,18 @@ SlidewellForm::SlidewellForm(const QStringList& arguments, FormServices services
     ui->fadingPicture->setAttribute(Qt::WA_TransparentForMouseEvents);
     m_fade.setStartValue(0.0);
     m_fade.setEndValue(1.0);
-    m_fade.setDuration(fadeMilliseconds);
     connect(&m_fade, &QVariantAnimation::valueChanged, this,
         [this](const QVariant& value) { ui->pictureImage->setOpacity(value.toReal()); });
     connect(&m_fade, &QVariantAnimation::finished, this, &SlidewellForm::endFade);
     for (const auto& [option, name] : showOptions())
         connect(option, &QAction::triggered, this,
             [this, option = option, name = name] { saveShowOption(option, name); });
+    auto* durations = new QActionGroup(this);
+    for (const auto& [option, milliseconds] : durationOptions()) {
+        durations->addAction(option);
+        connect(option, &QAction::triggered, this,
+            [this, milliseconds = milliseconds] { saveTransitionDuration(milliseconds); });
+    }
     connect(&m_show, &SlideShow::imageReady, this, &SlidewellForm::showPicture);
     connect(&m_show, &SlideShow::imageFailed, this, &SlidewellForm::ResetPictureImage);
     connect(&m_show, &SlideShow::frameDue, ui->pictureImage, &ImageControl::setPicture);

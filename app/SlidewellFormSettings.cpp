@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/SlidewellForm.h"
+#include "app/TransitionTiming.h"
 #include "platform/Conversions.h"
 #include "platform/RuntimeError.h"
 #include "platform/Twips.h"
@@ -83,6 +84,40 @@ void SlidewellForm::LoadSettings()
     // The Show menu's options: off unless stored as on.
     for (const auto& [option, name] : showOptions())
         option->setChecked(readSetting(name).toLower() == QLatin1String("true"));
+    loadTransitionDuration();
+}
+
+QList<std::pair<QAction*, int>> SlidewellForm::durationOptions() const
+{
+    return { { ui->duration250Menu, 250 }, { ui->duration500Menu, 500 },
+        { ui->duration1000Menu, 1000 }, { ui->duration2000Menu, 2000 },
+        { ui->duration3000Menu, 3000 } };
+}
+
+void SlidewellForm::loadTransitionDuration()
+{
+    const int stored = storedTransitionDuration(readSetting(QStringLiteral("transitionDuration")));
+    for (const auto& [option, milliseconds] : durationOptions())
+        option->setChecked(milliseconds == stored);
+}
+
+int SlidewellForm::transitionDuration() const
+{
+    for (const auto& [option, milliseconds] : durationOptions()) {
+        if (option->isChecked())
+            return milliseconds;
+    }
+    return defaultTransitionDuration;
+}
+
+// Like the options above, written only when the user chooses a length.
+void SlidewellForm::saveTransitionDuration(int milliseconds)
+{
+    try {
+        writeSetting(QStringLiteral("transitionDuration"), QString::number(milliseconds));
+    } catch (const RuntimeError& error) {
+        reportError(error);
+    }
 }
 
 QList<std::pair<QAction*, QString>> SlidewellForm::showOptions() const

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-2.0-or-later
 #include "app/FittedPicture.h"
 #include "app/SlidewellForm.h"
+#include "app/TransitionTiming.h"
 #include "pictures/PictureFormats.h"
 #include "platform/Conversions.h"
 #include "platform/MessageBox.h"
@@ -183,8 +184,10 @@ void SlidewellForm::showPicture(const FittedPicture& picture)
     else
         ui->pictureImage->move(0, 0);
     ui->pictureImage->show();
-    if (fade)
+    if (fade) {
+        m_fade.setDuration(transitionMilliseconds(transitionDuration(), m_show.interval()));
         m_fade.start();
+    }
 }
 
 void SlidewellForm::endFade()

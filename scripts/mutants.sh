@@ -162,6 +162,11 @@ mutant link-edge-outside controls/XLinkLabel.cpp \
 # Reverse order.
 mutant reverse-order-ignored platform/DirectorySearch.cpp \
     '} else if (m_reversed) {' '} else if (false) {'
+# Transitions.
+mutant transition-not-capped app/TransitionTiming.cpp \
+    'std::clamp(chosen, 0, std::max(0, delay / 2))' 'std::max(chosen, 0)'
+mutant transition-duration-unread app/TransitionTiming.cpp \
+    'return offered ? value : defaultTransitionDuration;' 'return defaultTransitionDuration;'
 
 # Applies mutant I to the copy of its file at PATH.
 apply() {

@@ -39,7 +39,8 @@ QString sizeText(qint32 saved, qint32 own, int screen)
 }
 
 // What the window shows of the settings: "folder", "delay", "screen", "colour", "format",
-// "size" (the saved width and height) or "options" (the names of the Show menu's options on).
+// "size" (the saved width and height), "duration" (the Duration menu's choice) or "options" (the
+// names of the Show menu's options on).
 QString shown(SlidewellForm& form, const QString& what)
 {
     Ui::SlidewellForm* ui = form.controls();
@@ -57,6 +58,14 @@ QString shown(SlidewellForm& form, const QString& what)
     if (what == QLatin1String("size"))
         return sizeText(form.GetSavedWidth(), form.Width(), area.width()) + u' '
             + sizeText(form.GetSavedHeight(), form.Height(), area.height());
+    if (what == QLatin1String("duration")) {
+        QStringList checked;
+        for (const QAction* option : ui->transitionDurationMenu->actions()) {
+            if (option->isChecked())
+                checked.append(option->objectName());
+        }
+        return checked.join(u' ');
+    }
     QStringList on;
     for (const QString& name : optionNames) {
         if (form.findChild<QAction*>(name + "Menu")->isChecked())
@@ -97,6 +106,11 @@ void tst_SettingsStore::startUpShowsStoredSettings_data()
     QTest::newRow("options stored on")
         << "options" << QByteArray("shuffle=True\ncentrePictures=true\nshowFileNames=yes")
         << "shuffle centrePictures";
+    QTest::newRow("first run: half a second") << "duration" << none << "duration500Menu";
+    QTest::newRow("duration stored")
+        << "duration" << QByteArray("transitionDuration=2000") << "duration2000Menu";
+    QTest::newRow("duration not offered")
+        << "duration" << QByteArray("transitionDuration=400") << "duration500Menu";
 }
 
 // Start-up shows what it can make of the stored texts and never writes the file.
@@ -131,21 +145,22 @@ void tst_SettingsStore::settingsRoundTrip_data()
     QTest::addColumn<QString>("format");
     // The Show menu's options that the user picks, in order.
     QTest::addColumn<QStringList>("picked");
-    // What is then stored: the five settings, the window's width and the five options.
+    // What is then stored: the five settings, the window's width, the five options and the
+    // transition's length.
     QTest::addColumn<QStringList>("texts");
     const QString folder = QString::fromUtf8("/home/jürgen/写真 ");
     // The size of a full-screen show is not the window's; options never picked are never written.
     QTest::newRow("full screen, white, GIF, options picked")
         << folder << "12" << true << qint32(0xFFFFFF) << "GIF"
         << QStringList { "shuffle", "centrePictures", "fadeBetweenPictures", "shuffle",
-               "fadeBetweenPictures", "shuffle" }
+               "fadeBetweenPictures", "shuffle", "duration3000" }
         << QStringList { folder, "12", "full", "16777215", "GIF", "<absent>", "True", "<absent>",
-               "True", "<absent>", "False" };
+               "True", "<absent>", "False", "3000" };
     QTest::newRow("adjustable, system colour, no format, no options")
         << "/srv/a, b"
         << "2.5" << false << VbColor::windowBackground << "" << QStringList()
         << QStringList { "/srv/a, b", "2.5", "adjustable", "-2147483629", "", " 6000" }
-            + QStringList(5, "<absent>");
+            + QStringList(6, "<absent>");
 }
 
 void tst_SettingsStore::settingsRoundTrip()
@@ -174,13 +189,14 @@ void tst_SettingsStore::settingsRoundTrip()
 
     const QStringList names = QStringList { "imageFolder", "imageDelayInSeconds", "screenSize",
         "backgroundColor", "fileFormat", "screenWidth" }
-        + optionNames;
+        + optionNames + QStringList { "transitionDuration" };
     for (int i = 0; i < names.size(); ++i)
         QCOMPARE(stored(names[i]), texts[i]);
 
     Answers answers;
     SlidewellForm next({ "slidewell" }, recordingServices(answers));
-    for (const char* what : { "folder", "delay", "screen", "colour", "format", "options" })
+    for (const char* what :
+        { "folder", "delay", "screen", "colour", "format", "options", "duration" })
         QCOMPARE(shown(next, what), shown(form, what));
     QCOMPARE(shown(next, "size"), full ? "window window" : "6000 4500");
     QVERIFY(answers.messages.isEmpty() && fixture.answers.messages.isEmpty());
