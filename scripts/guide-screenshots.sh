@@ -75,7 +75,7 @@ e2e_until 5 more_windows_than "$popups" || e2e_fail "the format list did not ope
 xdotool type J
 xdotool key Return
 e2e_until 5 windows_back_to "$popups" || e2e_fail "the format list did not close"
-click_panel 120 182
+click_panel 140 182
 xdotool key ctrl+a
 xdotool type 2
 park_pointer
@@ -126,7 +126,7 @@ xdotool key Return
 e2e_until 5 dialog_gone "$colours" || e2e_fail "the colour dialog did not close"
 
 # A message: letters in the seconds box, then play.
-click_panel 120 182
+click_panel 140 182
 xdotool key ctrl+a
 xdotool type abc
 click_panel 196 212
@@ -136,7 +136,7 @@ shot message-invalid-number $(frame_box "$box")
 xdotool windowfocus --sync "$box" 2>/dev/null
 xdotool key Return
 e2e_until 5 dialog_gone "$box" || e2e_fail "the message did not close"
-click_panel 120 182
+click_panel 140 182
 xdotool key ctrl+a
 xdotool type 2
 

@@ -184,7 +184,7 @@ show_expect_text() {
 # one selected) and the delay text.
 show_settings() {
     if [[ "$1" == full ]]; then show_click 34 96; else show_click 34 120; fi
-    show_click 130 182
+    show_click 140 182
     xdotool key shift+Tab ${2:+"$2"} Tab ctrl+a
     xdotool type "$3"
 }

@@ -30,7 +30,7 @@ wm_class=$(sed -n 's/^StartupWMClass=//p' "$(dirname "$0")/../../packaging/org.e
     || e2e_fail "window class $(xprop -id "$WINDOW" WM_CLASS), desktop entry '$wm_class'"
 e2e_wait_region $((CX + 179)) $((SY + 115)) 19 19 '#3366CC'
 show_expect_text 148 57 "  /srv/stored photos  "
-show_expect_text 120 182 7
+show_expect_text 140 182 7
 show_click 260 212
 e2e_wait_exit "$APP_PID"
 cmp -s "$CONF" "$E2E_TMP/saved.conf" || e2e_fail "Exit changed the settings file: $(cat "$CONF")"
