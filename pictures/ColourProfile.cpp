@@ -6,27 +6,21 @@
 #include <QMutex>
 #include <QMutexLocker>
 
+#include <atomic>
 #include <lcms2.h>
+#include <memory>
 
 namespace {
+
+// A transform stays alive while a reading thread runs it, even if the cache drops it meanwhile.
+using Transform = std::shared_ptr<void>;
 
 struct Transforms
 {
     QMutex mutex;
-    QByteArray target;
-    bool enabled = true;
-    // Keyed by the source profile and the pixel format; built once for the current target.
-    QHash<QByteArray, cmsHTRANSFORM> cache;
-
-    void clear()
-    {
-        for (cmsHTRANSFORM transform : std::as_const(cache)) {
-            if (transform)
-                cmsDeleteTransform(transform);
-        }
-        cache.clear();
-    }
-    ~Transforms() { clear(); }
+    std::atomic<bool> enabled { true };
+    // Keyed by the pixel format and the source profile; the target is sRGB.
+    QHash<QByteArray, Transform> cache;
 };
 
 Transforms& transforms()
@@ -38,21 +32,13 @@ Transforms& transforms()
 // A damaged profile must not write lcms2's complaints to the terminal.
 void quiet(cmsContext, cmsUInt32Number, const char*) { }
 
-cmsHPROFILE openProfile(const QByteArray& icc)
-{
-    if (icc.isEmpty())
-        return cmsCreate_sRGBProfile();
-    return cmsOpenProfileFromMem(icc.constData(), cmsUInt32Number(icc.size()));
-}
-
 // Null when the profile is refused or does not describe RGB pixels.
-cmsHTRANSFORM build(const QByteArray& source, const QByteArray& target, cmsUInt32Number format)
+Transform build(const QByteArray& source, cmsUInt32Number format)
 {
-    cmsHPROFILE in = openProfile(source);
-    cmsHPROFILE out = openProfile(target);
+    cmsHPROFILE in = cmsOpenProfileFromMem(source.constData(), cmsUInt32Number(source.size()));
+    cmsHPROFILE out = cmsCreate_sRGBProfile();
     cmsHTRANSFORM transform = nullptr;
-    if (in && out && cmsGetColorSpace(in) == cmsSigRgbData
-        && cmsGetColorSpace(out) == cmsSigRgbData) {
+    if (in && out && cmsGetColorSpace(in) == cmsSigRgbData) {
         // Perceptual where the profile has a table for it, else relative colorimetric.
         const cmsUInt32Number intent =
             cmsIsIntentSupported(in, INTENT_PERCEPTUAL, LCMS_USED_AS_INPUT)
@@ -65,46 +51,22 @@ cmsHTRANSFORM build(const QByteArray& source, const QByteArray& target, cmsUInt3
         cmsCloseProfile(in);
     if (out)
         cmsCloseProfile(out);
-    return transform;
+    if (!transform)
+        return nullptr;
+    return Transform(transform, cmsDeleteTransform);
 }
 
 } // namespace
 
-void ColourProfile::setTarget(const QByteArray& icc)
-{
-    Transforms& all = transforms();
-    const QMutexLocker lock(&all.mutex);
-    if (icc == all.target)
-        return;
-    all.clear();
-    all.target = icc.size() > largestProfile ? QByteArray() : icc;
-}
-
-void ColourProfile::setEnabled(bool enabled)
-{
-    Transforms& all = transforms();
-    const QMutexLocker lock(&all.mutex);
-    all.enabled = enabled;
-}
-
-bool ColourProfile::isEnabled()
-{
-    Transforms& all = transforms();
-    const QMutexLocker lock(&all.mutex);
-    return all.enabled;
-}
+void ColourProfile::setEnabled(bool enabled) { transforms().enabled = enabled; }
 
 void ColourProfile::convert(QImage* image, const ColourDescription& source)
 {
-    if (image->isNull() || source.icc.size() > largestProfile)
-        return;
     Transforms& all = transforms();
-    {
-        // Untagged pictures on an sRGB screen, the common case, keep their pixels and format.
-        const QMutexLocker lock(&all.mutex);
-        if (!all.enabled || source.icc == all.target)
-            return;
-    }
+    // Untagged pictures, the common case, keep their pixels and format.
+    if (image->isNull() || source.icc.isEmpty() || source.icc.size() > largestProfile
+        || !all.enabled)
+        return;
     cmsUInt32Number format = 0;
     switch (image->format()) {
     case QImage::Format_RGB32:
@@ -127,11 +89,9 @@ void ColourProfile::convert(QImage* image, const ColourDescription& source)
         format = TYPE_BGRA_8;
         break;
     }
-    cmsHTRANSFORM transform = nullptr;
+    Transform transform;
     {
         const QMutexLocker lock(&all.mutex);
-        if (!all.enabled || source.icc == all.target)
-            return;
         static const bool silenced = [] {
             cmsSetLogErrorHandler(quiet);
             return true;
@@ -144,19 +104,18 @@ void ColourProfile::convert(QImage* image, const ColourDescription& source)
         } else {
             constexpr int largestCache = 8;
             if (all.cache.size() >= largestCache)
-                all.clear();
-            transform = build(source.icc, all.target, format);
+                all.cache.clear();
+            transform = build(source.icc, format);
             all.cache.insert(key, transform);
         }
-        if (!transform)
-            return;
-        // The image's own colours are now the target's: Qt must not convert them again.
-        const int width = image->width();
-        uchar* bits = image->bits();
-        const qsizetype stride = image->bytesPerLine();
-        cmsDoTransformLineStride(transform, bits, bits, cmsUInt32Number(width),
-            cmsUInt32Number(image->height()), cmsUInt32Number(stride), cmsUInt32Number(stride), 0,
-            0);
     }
+    if (!transform)
+        return;
+    // Without lcms2's own cache a transform may run on several reading threads at once.
+    const qsizetype stride = image->bytesPerLine();
+    cmsDoTransformLineStride(transform.get(), image->bits(), image->bits(),
+        cmsUInt32Number(image->width()), cmsUInt32Number(image->height()), cmsUInt32Number(stride),
+        cmsUInt32Number(stride), 0, 0);
+    // The image's own colours are now sRGB: Qt must not convert them again.
     image->setColorSpace(QColorSpace());
 }

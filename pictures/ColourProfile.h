@@ -10,20 +10,18 @@ struct ColourDescription
     QByteArray icc;
 };
 
-// Converts decoded pictures from their own colours to the screen's, with lcms2, through a small
+// Converts decoded pictures from their own colours to sRGB, with lcms2, through a small
 // cache of transforms shared by the reading threads.
 namespace ColourProfile {
 
 // Profiles above this size are taken as damage: the picture is shown as sRGB.
 constexpr int largestProfile = 4 * 1024 * 1024;
 
-// The screen's ICC profile (empty: sRGB), and whether pictures are converted at all.
-void setTarget(const QByteArray& icc);
+// Whether pictures are converted at all (on at start).
 void setEnabled(bool enabled);
-bool isEnabled();
 
 // The one entry point for every decoder: converts image (8-bit RGB32/ARGB32 formats, or 16-bit
-// RGBA64 before its reduction to 8 bits) in place from source to the target. A profile lcms2
+// RGBA64 before its reduction to 8 bits) in place from source to sRGB. A profile lcms2
 // refuses, one too large or one whose colour space does not match the pixels leaves the pixels
 // as they are, that is, shown as sRGB.
 void convert(QImage* image, const ColourDescription& source);
