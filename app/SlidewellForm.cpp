@@ -127,13 +127,16 @@ SlidewellForm::SlidewellForm(const QStringList& arguments, FormServices services
         [this](const QVariant& value) { ui->pictureImage->setOpacity(value.toReal()); });
     connect(&m_fade, &QVariantAnimation::finished, this, &SlidewellForm::endFade);
     for (const auto& [option, name] : showOptions())
-        connect(option, &QAction::triggered, this,
-            [this, option = option, name = name] { saveShowOption(option, name); });
+        connect(option, &QAction::triggered, this, [this, option = option, name = name] {
+            saveMenuChoice(
+                name, option->isChecked() ? QStringLiteral("True") : QStringLiteral("False"));
+        });
     auto* durations = new QActionGroup(this);
     for (const auto& [option, milliseconds] : durationOptions()) {
         durations->addAction(option);
-        connect(option, &QAction::triggered, this,
-            [this, milliseconds = milliseconds] { saveTransitionDuration(milliseconds); });
+        connect(option, &QAction::triggered, this, [this, milliseconds = milliseconds] {
+            saveMenuChoice(QStringLiteral("transitionDuration"), QString::number(milliseconds));
+        });
     }
     connect(&m_show, &SlideShow::imageReady, this, &SlidewellForm::showPicture);
     connect(&m_show, &SlideShow::imageFailed, this, &SlidewellForm::ResetPictureImage);

@@ -116,12 +116,11 @@ private:
     void resumeShow();
     // The Show menu's options, each with the name of its stored value.
     QList<std::pair<QAction*, QString>> showOptions() const;
-    void saveShowOption(const QAction* option, const QString& name);
     // The Duration menu's choices, one checked at a time, and the length of a transition.
     QList<std::pair<QAction*, int>> durationOptions() const;
     void loadTransitionDuration();
     int transitionDuration() const;
-    void saveTransitionDuration(int milliseconds);
+    void saveMenuChoice(const QString& name, const QString& value);
 
     std::unique_ptr<Ui::SlidewellForm> ui;
     FormServices m_services;

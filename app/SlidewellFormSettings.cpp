@@ -94,11 +94,15 @@ QList<std::pair<QAction*, int>> SlidewellForm::durationOptions() const
         { ui->duration3000Menu, 3000 } };
 }
 
+// A stored length the menu does not offer reads as the default.
 void SlidewellForm::loadTransitionDuration()
 {
-    const int stored = storedTransitionDuration(readSetting(QStringLiteral("transitionDuration")));
-    for (const auto& [option, milliseconds] : durationOptions())
-        option->setChecked(milliseconds == stored);
+    const int stored = readSetting(QStringLiteral("transitionDuration")).trimmed().toInt();
+    const QList<std::pair<QAction*, int>> options = durationOptions();
+    const bool offered = std::any_of(options.begin(), options.end(),
+        [stored](const std::pair<QAction*, int>& choice) { return choice.second == stored; });
+    for (const auto& [option, milliseconds] : options)
+        option->setChecked(milliseconds == (offered ? stored : defaultTransitionDuration));
 }
 
 int SlidewellForm::transitionDuration() const
@@ -108,16 +112,6 @@ int SlidewellForm::transitionDuration() const
             return milliseconds;
     }
     return defaultTransitionDuration;
-}
-
-// Like the options above, written only when the user chooses a length.
-void SlidewellForm::saveTransitionDuration(int milliseconds)
-{
-    try {
-        writeSetting(QStringLiteral("transitionDuration"), QString::number(milliseconds));
-    } catch (const RuntimeError& error) {
-        reportError(error);
-    }
 }
 
 QList<std::pair<QAction*, QString>> SlidewellForm::showOptions() const
@@ -131,10 +125,10 @@ QList<std::pair<QAction*, QString>> SlidewellForm::showOptions() const
 }
 
 // Written only when the user changes it, so a user who never does keeps the file as it was.
-void SlidewellForm::saveShowOption(const QAction* option, const QString& name)
+void SlidewellForm::saveMenuChoice(const QString& name, const QString& value)
 {
     try {
-        writeSetting(name, option->isChecked() ? QStringLiteral("True") : QStringLiteral("False"));
+        writeSetting(name, value);
     } catch (const RuntimeError& error) {
         reportError(error);
     }

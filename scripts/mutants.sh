@@ -165,8 +165,9 @@ mutant reverse-order-ignored platform/DirectorySearch.cpp \
 # Transitions.
 mutant transition-not-capped app/TransitionTiming.cpp \
     'std::clamp(chosen, 0, std::max(0, delay / 2))' 'std::max(chosen, 0)'
-mutant transition-duration-unread app/TransitionTiming.cpp \
-    'return offered ? value : defaultTransitionDuration;' 'return defaultTransitionDuration;'
+mutant transition-duration-unread app/SlidewellFormSettings.cpp \
+    'option->setChecked(milliseconds == (offered ? stored : defaultTransitionDuration));' \
+    'option->setChecked(milliseconds == defaultTransitionDuration);'
 
 # Applies mutant I to the copy of its file at PATH.
 apply() {
