@@ -32,7 +32,7 @@ void ImageControl::updateOpaque()
 
 void ImageControl::paintEvent(QPaintEvent*)
 {
-    if (m_picture.isNull())
+    if (m_picture.isNull() || m_opacity <= 0)
         return;
     QPainter painter(this);
     // The picture is decoded close to its displayed size, so bilinear filtering is enough.

@@ -15,7 +15,7 @@ public:
     const QImage& picture() const { return m_picture; }
     // Takes the new picture and releases the previous one; an empty image clears the control.
     void setPicture(QImage picture);
-    // Below 1 the picture lets what lies beneath it show through (a fade).
+    // Below 1 the picture lets what lies beneath it show through; at 0 it paints nothing.
     void setOpacity(qreal opacity);
 
 signals:

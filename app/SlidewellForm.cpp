@@ -107,8 +107,10 @@ SlidewellForm::SlidewellForm(const QStringList& arguments, FormServices services
         if (!ui->fullScreenOptionButton->isChecked())
             setWindowTitle(QStringLiteral("Slidewell - ") + name);
         showFileName(name);
+        // A transition still running ends at the next tick, so the new picture is never late.
+        endTransition();
     });
-    ui->fadingPicture->hide();
+    ui->transitionCanvas->hide();
     ui->fileNameLabel->hide();
     // The name stays readable on any picture: light letters with a dark shadow.
     ui->fileNameLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -120,12 +122,11 @@ SlidewellForm::SlidewellForm(const QStringList& arguments, FormServices services
     shadow->setOffset(1, 1);
     shadow->setBlurRadius(4);
     ui->fileNameLabel->setGraphicsEffect(shadow);
-    ui->fadingPicture->setAttribute(Qt::WA_TransparentForMouseEvents);
-    m_fade.setStartValue(0.0);
-    m_fade.setEndValue(1.0);
-    connect(&m_fade, &QVariantAnimation::valueChanged, this,
-        [this](const QVariant& value) { ui->pictureImage->setOpacity(value.toReal()); });
-    connect(&m_fade, &QVariantAnimation::finished, this, &SlidewellForm::endFade);
+    m_transition.setStartValue(0.0);
+    m_transition.setEndValue(1.0);
+    connect(&m_transition, &QVariantAnimation::valueChanged, this,
+        [this](const QVariant& value) { ui->transitionCanvas->setProgress(value.toReal()); });
+    connect(&m_transition, &QVariantAnimation::finished, this, &SlidewellForm::endTransition);
     for (const auto& [option, name] : showOptions())
         connect(option, &QAction::triggered, this, [this, option = option, name = name] {
             saveMenuChoice(
@@ -138,9 +139,20 @@ SlidewellForm::SlidewellForm(const QStringList& arguments, FormServices services
             saveMenuChoice(QStringLiteral("transitionDuration"), QString::number(milliseconds));
         });
     }
+    auto* transitions = new QActionGroup(this);
+    for (const auto& [option, kind] : transitionOptions()) {
+        transitions->addAction(option);
+        connect(option, &QAction::triggered, this, [this, kind = kind] {
+            saveMenuChoice(QStringLiteral("transition"), transitionName(kind));
+        });
+    }
     connect(&m_show, &SlideShow::imageReady, this, &SlidewellForm::showPicture);
     connect(&m_show, &SlideShow::imageFailed, this, &SlidewellForm::ResetPictureImage);
-    connect(&m_show, &SlideShow::frameDue, ui->pictureImage, &ImageControl::setPicture);
+    // An animated picture moves on during its transition too.
+    connect(&m_show, &SlideShow::frameDue, this, [this](const QImage& frame) {
+        ui->pictureImage->setPicture(frame);
+        ui->transitionCanvas->setNextPicture(frame);
+    });
     connect(ui->exitButton, &QPushButton::clicked, this, &SlidewellForm::exitButton_Click);
     connect(ui->exitMenu, &QAction::triggered, this, &SlidewellForm::exitMenu_Click);
     connect(ui->playButton, &QPushButton::clicked, this, &SlidewellForm::playButton_Click);

@@ -4,6 +4,7 @@
 #include "app/FormServices.h"
 #include "app/PointerHider.h"
 #include "app/SlideShow.h"
+#include "app/Transition.h"
 #include "controls/clsStyle.h"
 #include "platform/RuntimeError.h"
 #include "platform/ScreenSaverInhibitor.h"
@@ -108,7 +109,7 @@ private:
     void reportError(const RuntimeError& error);
     void showPicture(const FittedPicture& picture);
     void showFileName(const QString& name);
-    void endFade();
+    void endTransition();
     void rebuildPopupMenu();
     void openPopupMenu(const QPoint& at);
     void stopShow();
@@ -120,6 +121,11 @@ private:
     QList<std::pair<QAction*, int>> durationOptions() const;
     void loadTransitionDuration();
     int transitionDuration() const;
+    // The Transition menu's kinds, one checked at a time, each with its stored name.
+    QList<std::pair<QAction*, TransitionKind>> transitionOptions() const;
+    void loadTransition();
+    // The kind for the next picture; Random picks one.
+    TransitionKind nextTransition();
     void saveMenuChoice(const QString& name, const QString& value);
 
     std::unique_ptr<Ui::SlidewellForm> ui;
@@ -138,7 +144,8 @@ private:
     SlideShow m_show;
     ScreenSaverInhibitor m_screenSaver;
     PointerHider m_pointerHider;
-    QVariantAnimation m_fade;
+    QVariantAnimation m_transition;
+    TransitionKind m_lastTransition = TransitionKind::None;
 
     qint32 m_backColor;
     qint32 m_swatchColor;

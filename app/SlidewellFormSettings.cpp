@@ -9,6 +9,7 @@
 #include "ui_SlidewellForm.h"
 
 #include <QAction>
+#include <QRandomGenerator>
 #include <QScreen>
 
 #include <algorithm>
@@ -85,6 +86,7 @@ void SlidewellForm::LoadSettings()
     for (const auto& [option, name] : showOptions())
         option->setChecked(readSetting(name).toLower() == QLatin1String("true"));
     loadTransitionDuration();
+    loadTransition();
 }
 
 QList<std::pair<QAction*, int>> SlidewellForm::durationOptions() const
@@ -114,13 +116,49 @@ int SlidewellForm::transitionDuration() const
     return defaultTransitionDuration;
 }
 
+QList<std::pair<QAction*, TransitionKind>> SlidewellForm::transitionOptions() const
+{
+    return { { ui->transitionNoneMenu, TransitionKind::None },
+        { ui->transitionFadeMenu, TransitionKind::Fade },
+        { ui->transitionSlideMenu, TransitionKind::Slide },
+        { ui->transitionPushMenu, TransitionKind::Push },
+        { ui->transitionZoomMenu, TransitionKind::Zoom },
+        { ui->transitionWipeMenu, TransitionKind::Wipe },
+        { ui->transitionRandomMenu, TransitionKind::Random } };
+}
+
+// Before the Transition menu there was only a fade, stored as "fadeBetweenPictures"; a stored
+// kind wins over it, and anything else is the plain cut.
+void SlidewellForm::loadTransition()
+{
+    const bool fade =
+        readSetting(QStringLiteral("fadeBetweenPictures")).toLower() == QLatin1String("true");
+    const TransitionKind kind =
+        transitionFromName(readSetting(QStringLiteral("transition")).trimmed())
+            .value_or(fade ? TransitionKind::Fade : TransitionKind::None);
+    for (const auto& [option, optionKind] : transitionOptions())
+        option->setChecked(optionKind == kind);
+}
+
+TransitionKind SlidewellForm::nextTransition()
+{
+    TransitionKind kind = TransitionKind::None;
+    for (const auto& [option, optionKind] : transitionOptions()) {
+        if (option->isChecked())
+            kind = optionKind;
+    }
+    if (kind == TransitionKind::Random)
+        kind = pickRandomTransition(m_lastTransition, *QRandomGenerator::global());
+    m_lastTransition = kind;
+    return kind;
+}
+
 QList<std::pair<QAction*, QString>> SlidewellForm::showOptions() const
 {
     return { { ui->shuffleMenu, QStringLiteral("shuffle") },
         { ui->includeSubfoldersMenu, QStringLiteral("includeSubfolders") },
         { ui->centrePicturesMenu, QStringLiteral("centrePictures") },
         { ui->showFileNamesMenu, QStringLiteral("showFileNames") },
-        { ui->fadeBetweenPicturesMenu, QStringLiteral("fadeBetweenPictures") },
         { ui->reverseOrderMenu, QStringLiteral("reverseOrder") } };
 }
 

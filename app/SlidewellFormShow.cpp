@@ -165,17 +165,16 @@ void SlidewellForm::ShowNextImage() { m_show.showNext(); }
 
 void SlidewellForm::showPicture(const FittedPicture& picture)
 {
-    // A picture read ahead fades in over the one on screen; one that kept the show waiting, or
-    // one after a failure, simply appears.
-    endFade();
-    const bool fade = ui->fadeBetweenPicturesMenu->isChecked() && m_show.dueWasReadAhead()
-        && ui->pictureImage->isVisible();
-    if (fade) {
-        ui->fadingPicture->setPicture(ui->pictureImage->picture());
-        ui->fadingPicture->setGeometry(ui->pictureImage->geometry());
-        ui->fadingPicture->show();
-        ui->pictureImage->setOpacity(0);
-    }
+    // A picture read ahead comes in with a transition from the one on screen; one that kept the
+    // show waiting, or one after a failure, simply appears.
+    endTransition();
+    const int duration = transitionMilliseconds(transitionDuration(), m_show.interval());
+    const TransitionKind kind =
+        m_show.dueWasReadAhead() && ui->pictureImage->isVisible() && duration > 0
+        ? nextTransition()
+        : TransitionKind::None;
+    const QImage old = ui->pictureImage->picture();
+    const QRect oldRect = ui->pictureImage->geometry();
     ui->pictureImage->setPicture(picture.image);
     ui->pictureImage->resize(picture.size);
     if (ui->centrePicturesMenu->isChecked())
@@ -184,18 +183,20 @@ void SlidewellForm::showPicture(const FittedPicture& picture)
     else
         ui->pictureImage->move(0, 0);
     ui->pictureImage->show();
-    if (fade) {
-        m_fade.setDuration(transitionMilliseconds(transitionDuration(), m_show.interval()));
-        m_fade.start();
-    }
+    if (kind == TransitionKind::None)
+        return;
+    // The canvas paints both pictures below the file name until the new one stands alone.
+    ui->pictureImage->setOpacity(0);
+    ui->transitionCanvas->start(kind, old, oldRect, picture.image, ui->pictureImage->geometry());
+    m_transition.setDuration(duration);
+    m_transition.start();
 }
 
-void SlidewellForm::endFade()
+void SlidewellForm::endTransition()
 {
-    m_fade.stop();
+    m_transition.stop();
     ui->pictureImage->setOpacity(1);
-    ui->fadingPicture->hide();
-    ui->fadingPicture->setPicture(QImage());
+    ui->transitionCanvas->finish();
 }
 
 void SlidewellForm::showFileName(const QString& name)
@@ -212,7 +213,7 @@ void SlidewellForm::showFileName(const QString& name)
 
 void SlidewellForm::ResetPictureImage()
 {
-    endFade();
+    endTransition();
     ui->pictureImage->hide();
     // The hidden picture is released now.
     ui->pictureImage->setPicture(QImage());
@@ -290,6 +291,7 @@ void SlidewellForm::stopShow()
 void SlidewellForm::pauseShow()
 {
     m_show.pause();
+    endTransition();
     m_screenSaver.release();
     rebuildPopupMenu();
 }

@@ -5,6 +5,7 @@
 #include "tests/TestSupport.h"
 #include "ui_SlidewellForm.h"
 
+#include <QMenu>
 #include <QScreen>
 
 using namespace TestSupport;
@@ -22,8 +23,7 @@ private slots:
 
 namespace {
 
-const QStringList optionNames { "shuffle", "includeSubfolders", "centrePictures", "showFileNames",
-    "fadeBetweenPictures" };
+const QStringList optionNames { "shuffle", "includeSubfolders", "centrePictures", "showFileNames" };
 
 QString stored(const QString& name)
 {
@@ -39,8 +39,8 @@ QString sizeText(qint32 saved, qint32 own, int screen)
 }
 
 // What the window shows of the settings: "folder", "delay", "screen", "colour", "format",
-// "size" (the saved width and height), "duration" (the Duration menu's choice) or "options" (the
-// names of the Show menu's options on).
+// "size" (the saved width and height), "duration" and "transition" (the choice in that menu) or
+// "options" (the names of the Show menu's options on).
 QString shown(SlidewellForm& form, const QString& what)
 {
     Ui::SlidewellForm* ui = form.controls();
@@ -58,9 +58,11 @@ QString shown(SlidewellForm& form, const QString& what)
     if (what == QLatin1String("size"))
         return sizeText(form.GetSavedWidth(), form.Width(), area.width()) + u' '
             + sizeText(form.GetSavedHeight(), form.Height(), area.height());
-    if (what == QLatin1String("duration")) {
+    if (what == QLatin1String("duration") || what == QLatin1String("transition")) {
         QStringList checked;
-        for (const QAction* option : ui->transitionDurationMenu->actions()) {
+        const QMenu* menu =
+            what == QLatin1String("duration") ? ui->transitionDurationMenu : ui->transitionMenu;
+        for (const QAction* option : menu->actions()) {
             if (option->isChecked())
                 checked.append(option->objectName());
         }
@@ -111,6 +113,14 @@ void tst_SettingsStore::startUpShowsStoredSettings_data()
         << "duration" << QByteArray("transitionDuration=2000") << "duration2000Menu";
     QTest::newRow("duration not offered")
         << "duration" << QByteArray("transitionDuration=400") << "duration500Menu";
+    QTest::newRow("first run: a cut") << "transition" << none << "transitionNoneMenu";
+    QTest::newRow("the fade of before")
+        << "transition" << QByteArray("fadeBetweenPictures=True") << "transitionFadeMenu";
+    QTest::newRow("a kind wins over the fade of before")
+        << "transition" << QByteArray("transition=Wipe\nfadeBetweenPictures=True")
+        << "transitionWipeMenu";
+    QTest::newRow("kind unknown") << "transition" << QByteArray("transition=spin")
+                                  << "transitionNoneMenu";
 }
 
 // Start-up shows what it can make of the stored texts and never writes the file.
@@ -145,17 +155,17 @@ void tst_SettingsStore::settingsRoundTrip_data()
     QTest::addColumn<QString>("format");
     // The Show menu's options that the user picks, in order.
     QTest::addColumn<QStringList>("picked");
-    // What is then stored: the five settings, the window's width, the five options and the
-    // transition's length.
+    // What is then stored: the five settings, the window's width, the four options and the
+    // transition's length and kind.
     QTest::addColumn<QStringList>("texts");
     const QString folder = QString::fromUtf8("/home/jürgen/写真 ");
     // The size of a full-screen show is not the window's; options never picked are never written.
     QTest::newRow("full screen, white, GIF, options picked")
         << folder << "12" << true << qint32(0xFFFFFF) << "GIF"
-        << QStringList { "shuffle", "centrePictures", "fadeBetweenPictures", "shuffle",
-               "fadeBetweenPictures", "shuffle", "duration3000" }
+        << QStringList { "shuffle", "centrePictures", "transitionZoom", "shuffle",
+               "transitionRandom", "shuffle", "duration3000" }
         << QStringList { folder, "12", "full", "16777215", "GIF", "<absent>", "True", "<absent>",
-               "True", "<absent>", "False", "3000" };
+               "True", "<absent>", "3000", "random" };
     QTest::newRow("adjustable, system colour, no format, no options")
         << "/srv/a, b"
         << "2.5" << false << VbColor::windowBackground << "" << QStringList()
@@ -189,14 +199,14 @@ void tst_SettingsStore::settingsRoundTrip()
 
     const QStringList names = QStringList { "imageFolder", "imageDelayInSeconds", "screenSize",
         "backgroundColor", "fileFormat", "screenWidth" }
-        + optionNames + QStringList { "transitionDuration" };
+        + optionNames + QStringList { "transitionDuration", "transition" };
     for (int i = 0; i < names.size(); ++i)
         QCOMPARE(stored(names[i]), texts[i]);
 
     Answers answers;
     SlidewellForm next({ "slidewell" }, recordingServices(answers));
     for (const char* what :
-        { "folder", "delay", "screen", "colour", "format", "options", "duration" })
+        { "folder", "delay", "screen", "colour", "format", "options", "duration", "transition" })
         QCOMPARE(shown(next, what), shown(form, what));
     QCOMPARE(shown(next, "size"), full ? "window window" : "6000 4500");
     QVERIFY(answers.messages.isEmpty() && fixture.answers.messages.isEmpty());

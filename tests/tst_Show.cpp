@@ -31,6 +31,8 @@ private slots:
     void menuAndKeysDriveTheShow();
     void stopRestoresTheWindow_data();
     void stopRestoresTheWindow();
+    void transitionsNeverHoldUpTheShow_data();
+    void transitionsNeverHoldUpTheShow();
     void animationPlaysOnlyWhileShownAndRunning();
     void hangingHelperLeavesTheWindowAnswering();
     void settingsControlsKeepClear_data();
@@ -322,6 +324,49 @@ void tst_Show::stopRestoresTheWindow()
     // The size of an adjustable show is kept for the next one.
     m_show->play();
     QCOMPARE(form.size(), fullScreen ? QSize(500, 420) : QSize(520, 440));
+}
+
+void tst_Show::transitionsNeverHoldUpTheShow_data()
+{
+    // Each line: what the user does, then the colour in the picture's middle ("-": none shown)
+    // and whether a transition runs. The pictures are a red, b green and c blue; the transitions
+    // take 2 s, so one that has just begun still shows the picture before.
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QStringList>("script");
+    QTest::newRow("None is a cut") << "None" << QStringList { "tick: green still" };
+    QTest::newRow("a tick ends the transition and starts the next, Pause ends it")
+        << "Fade" << QStringList { "tick: red moving", "tick: green moving", "Pause: blue still" };
+    QTest::newRow("a key ends it; a picture not read ahead simply appears")
+        << "Push" << QStringList { "Right: red moving", "Left: red still" };
+    QTest::newRow("Stop ends it") << "Random"
+                                  << QStringList { "tick: red moving", "Stop: - still" };
+}
+
+void tst_Show::transitionsNeverHoldUpTheShow()
+{
+    QFETCH(QString, kind);
+    QFETCH(QStringList, script);
+    const QHash<QRgb, QString> colours { { qRgb(255, 0, 0), "red" }, { qRgb(0, 255, 0), "green" },
+        { qRgb(0, 0, 255), "blue" } };
+    for (const auto& [name, colour] : { std::pair("a.bmp", Qt::red), std::pair("b.bmp", Qt::green),
+             std::pair("c.bmp", Qt::blue) })
+        QVERIFY(writeImage(m_show->picture(QLatin1String(name)), 20, 20, colour));
+    Ui::SlidewellForm* ui = m_show->ui();
+    m_show->form().findChild<QAction*>("transition" + kind + "Menu")->setChecked(true);
+    ui->duration2000Menu->setChecked(true);
+    m_show->play(QStringLiteral("10"));
+    QStringList done;
+    for (const QString& line : script) {
+        const QString step = line.section(QStringLiteral(": "), 0, 0);
+        step == QLatin1String("tick") ? void(m_show->tick()) : void(act(step));
+        const QRgb middle =
+            ui->surface->grab().toImage().pixel(ui->pictureImage->geometry().center());
+        done.append(step + ": "
+            + (ui->pictureImage->isVisible() ? colours.value(middle, QString::number(middle, 16))
+                                             : QStringLiteral("-"))
+            + (ui->transitionCanvas->isVisible() ? " moving" : " still"));
+    }
+    QCOMPARE(done, script);
 }
 
 void tst_Show::animationPlaysOnlyWhileShownAndRunning()
